@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native suites, the tests of platform/win32 under
+# Wine and the end-to-end runs of Setup.exe under Wine with Xvfb. Ends with "N passed, N failed".
+set -uo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh || exit 1
+
+cmake --preset host >/dev/null && cmake --build --preset host || exit 1
+cmake --preset win32 >/dev/null && cmake --build --preset win32 || exit 1
+
+mkdir -p build
+ctest --preset host 2>&1 | tee build/host-tests.log
+source scripts/wine-env.sh
+ctest --preset win32 2>&1 | tee build/win32-tests.log
+
+passed=0
+failed=0
+for log in build/host-tests.log build/win32-tests.log; do
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+  if [ -z "$line" ]; then
+    echo "no test summary in $log"
+    failed=$((failed + 1))
+    continue
+  fi
+  total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+  bad=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+done
+[ -d build/screenshots ] && echo "Screenshots: $PWD/build/screenshots"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,31 @@
+// Installing archive entries onto the target drive, with .bak copies of existing files.
+#pragma once
+
+#include <string>
+
+#include "archive/resfile.h"
+#include "install/SetupLog.h"
+#include "install/Views.h"
+
+namespace setup {
+
+// What the installing steps work with during one setup.
+struct InstallContext {
+  FileSystem& fs;
+  const ResFile& catalogue;
+  Ui& ui;
+  const CheckBoxes& checks;
+  SetupLog& log;
+  std::string targetRoot;  // such as "E:\"
+};
+
+// Installs entry prefix + name as folder + name, backing up an existing file first when
+// sysExistBackupChk is ticked.
+void CopyResFile(InstallContext& ctx, const std::string& prefix, const std::string& folder,
+                 const std::string& name);
+// Installs every entry below prefix into folder, each under its file name.
+void CopyResFolder(InstallContext& ctx, const std::string& prefix, const std::string& folder);
+// Installs the ticked configuration files below targetRoot + "Skylarch\".
+void CopyConfFiles(InstallContext& ctx);
+
+}  // namespace setup

@@ -1,0 +1,190 @@
+// In-memory platform for the core's tests: a Windows-like file system (names ignore case,
+// drive roots always exist) that can refuse, lock, write-protect or fill up on demand, a
+// private-profile store with the Windows semantics, volumes, processes and a scripted Ui.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "install/Views.h"
+#include "platform/Platform.h"
+
+namespace setup::fake {
+
+enum class Fault {
+  Refuse,        // create and open fail: "Access is denied."
+  Lock,          // open and create fail: held open by another program
+  WriteProtect,  // every write fails: "The media is write protected."
+};
+
+class FakeFileSystem : public FileSystem {
+ public:
+  // --- set-up and inspection ---
+  void PutFile(const std::string& path, const Bytes& data);
+  void PutFile(const std::string& path, const std::string& text);
+  void PutFolder(const std::string& path);
+  std::optional<Bytes> Get(const std::string& path) const;
+  std::string Text(const std::string& path) const;  // "" when missing
+  // Files whose path starts with prefix (ASCII case ignored), stored names, sorted.
+  std::vector<std::string> FilesUnder(const std::string& prefix) const;
+  void SetFault(const std::string& path, Fault fault);
+  // Every write of a path below prefix fails (a write-protected card).
+  void WriteProtectBelow(const std::string& prefix) { protectedPrefixes_.push_back(prefix); }
+  // From now on only so many more bytes fit on the medium; writes beyond that are short.
+  void SetFreeSpace(std::size_t bytes) { freeSpace_ = bytes; }
+  // Operations in call order: "write E:\x", "append E:\log", "mkdir E:\Skylarch\", ...
+  std::vector<std::string> journal;
+
+  // --- FileSystem ---
+  bool FileExists(const std::string& path) override;
+  bool FolderExists(const std::string& path) override;
+  Bytes ReadWholeFile(const std::string& path) override;
+  void WriteWholeFile(const std::string& path, ByteView data) override;
+  void AppendLine(const std::string& path, const std::string& line) override;
+  bool DeleteFile(const std::string& path) override;
+  bool CreateFolders(const std::string& path) override;
+
+ private:
+  struct Node {
+    std::string name;  // as first written
+    Bytes data;
+  };
+  static std::string Key(const std::string& path);
+  bool ParentExists(const std::string& path) const;
+  std::optional<Fault> FaultOf(const std::string& path) const;
+  std::size_t Store(const std::string& path, ByteView data, bool append);
+  std::map<std::string, Node> files_;
+  std::set<std::string> folders_;
+  std::map<std::string, Fault> faults_;
+  std::vector<std::string> protectedPrefixes_;
+  std::optional<std::size_t> freeSpace_;
+};
+
+// Private-profile files kept in memory: sections and keys match ignoring ASCII case, a read
+// never creates a file, writes keep the order of first appearance.
+class FakeProfile : public Profile {
+ public:
+  std::string ReadString(const std::string& file, const std::string& section,
+                         const std::string& key, const std::string& def) override;
+  void WriteString(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& value) override;
+  void Flush(const std::string& file) override;
+
+  bool Exists(const std::string& file) const;
+  // The file as INI text ("[section]\r\nkey=value\r\n..."), "" when it does not exist.
+  std::string Dump(const std::string& file) const;
+  // Files that refuse every write.
+  std::set<std::string> readOnly;
+  int flushes = 0;
+  std::vector<std::string> journal;  // "write section.key=value"
+
+ private:
+  struct Entry {
+    std::string key, value;
+  };
+  struct Section {
+    std::string name;
+    std::vector<Entry> entries;
+  };
+  std::map<std::string, std::vector<Section>> files_;
+};
+
+class FakeVolumes : public Volumes {
+ public:
+  struct Drive {
+    VolumeInfo info;
+    unsigned type = 3;
+    bool answers = true;
+  };
+  std::map<char, Drive> drives;  // by upper-case letter
+  std::optional<VolumeInfo> QueryVolume(const std::string& root) override;
+  unsigned DriveType(const std::string& root) override;
+  std::vector<std::string> queried;
+};
+
+class FakeProcess : public Process {
+ public:
+  explicit FakeProcess(int timeoutsBeforeEnd, std::vector<std::string>* log)
+      : remaining_(timeoutsBeforeEnd), log_(log) {}
+  ~FakeProcess() override { log_->push_back("close"); }
+  Wait WaitFor(unsigned milliseconds) override;
+
+ private:
+  int remaining_;
+  std::vector<std::string>* log_;
+};
+
+class FakeProcesses : public Processes {
+ public:
+  std::map<std::string, std::string> env;
+  bool startFails = false;
+  int timeoutsBeforeEnd = 0;
+  struct Started {
+    std::string commandLine, folder;
+  };
+  std::vector<Started> started;
+  std::vector<std::string> log;  // "wait 100", "close"
+  std::optional<std::string> GetEnv(const std::string& name) override;
+  std::unique_ptr<Process> StartHidden(const std::string& commandLine,
+                                       const std::string& folder) override;
+};
+
+class FakeUi : public Ui {
+ public:
+  std::vector<std::string> messages;
+  int endRequests = 0;
+  int pumps = 0;
+  std::function<void(const std::string&)> onMessage;  // runs while the box is "open"
+  void ShowMessage(const std::string& text) override {
+    messages.push_back(text);
+    if (onMessage) onMessage(text);
+  }
+  void RequestEnd() override { ++endRequests; }
+  bool EndRequested() const override { return endRequests > 0; }
+  void ProcessMessages() override { ++pumps; }
+};
+
+class FakeModule : public Module {
+ public:
+  std::string exePath = "C:\\Tools\\Setup.exe";
+  std::map<std::string, Bytes> resources;  // by upper-case name
+  std::string ExePath() override { return exePath; }
+  ByteView Resource(const std::string& name) override;
+};
+
+// The check boxes as the main window creates them.
+class FakeChecks : public CheckBoxes {
+ public:
+  FakeChecks();
+  bool IsChecked(Check box) const override { return state_[static_cast<int>(box)]; }
+  void SetChecked(Check box, bool checked) override { state_[static_cast<int>(box)] = checked; }
+  void SetAll(bool checked);
+
+ private:
+  bool state_[kCheckCount];
+};
+
+class FakeDriveList : public DriveListView {
+ public:
+  std::vector<std::string> lines;
+  int selected = -1;
+  std::vector<std::string> Lines() const override { return lines; }
+  int SelectedIndex() const override { return selected; }
+  void SetSelectedIndex(int index) override { selected = index; }
+};
+
+class FakeCaption : public MainCaption {
+ public:
+  std::string caption;
+  int sets = 0;
+  void SetMainCaption(const std::string& c) override {
+    caption = c;
+    ++sets;
+  }
+};
+
+}  // namespace setup::fake
