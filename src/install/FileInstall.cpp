@@ -1,1 +1,81 @@
-// placeholder
+#include "install/FileInstall.h"
+
+#include <vector>
+
+#include "platform/Paths.h"
+
+namespace setup {
+
+namespace {
+
+const char kConfPrefix[] = "Skylarch\\";
+
+std::string Quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
+
+// Real folder creation refuses an empty path; without that check a file would be written
+// relative to the current folder.
+void RefuseNoFolder(const std::string& folder, const std::string& file) {
+  if (folder.empty()) throw CreateError(file, "No target folder was chosen.");
+}
+
+}  // namespace
+
+void CreateTargetFolders(FileSystem& fs, const std::string& folder, const std::string& file) {
+  RefuseNoFolder(folder, file);
+  fs.CreateFolders(folder);
+}
+
+void CopyResFile(InstallContext& ctx, const std::string& prefix, const std::string& folder,
+                 const std::string& name) {
+  const std::string target = folder + name;
+  RefuseNoFolder(folder, target);
+
+  if (ctx.checks.IsChecked(Check::sysExistBackupChk) && ctx.fs.FileExists(target)) {
+    const std::string backup = target + ".bak";
+    ctx.log.WriteLog("Create backup to " + Quoted(backup));
+    const Bytes old = ctx.fs.ReadWholeFile(target);
+    ctx.fs.WriteWholeFile(backup, old);
+  }
+
+  ctx.log.WriteLog("copy " + Quoted(prefix + name) + " to " + Quoted(target));
+  // The entry is taken before the target is touched, so a missing entry leaves an existing file
+  // as it was; the end of the program has been requested by then.
+  Tresdata entry;
+  if (!ctx.catalogue.GetResData(prefix + name, entry, ctx.ui)) return;
+  CreateTargetFolders(ctx.fs, folder, target);
+  ctx.fs.WriteWholeFile(target, entry.data);
+}
+
+void CopyResFolder(InstallContext& ctx, const std::string& prefix, const std::string& folder) {
+  std::vector<std::string> names;
+  ctx.catalogue.ListResFiles(prefix, "", names);
+  for (const auto& name : names) {
+    // An entry in a deeper sub-folder keeps that sub-folder below the target folder.
+    const std::string rest = name.substr(prefix.size());
+    const std::string sub = ExtractFilePath(rest);
+    CopyResFile(ctx, prefix + sub, folder + sub, ExtractFileName(rest));
+  }
+}
+
+void CopyConfFiles(InstallContext& ctx) {
+  const auto ticked = [&](Check box) { return ctx.checks.IsChecked(box); };
+  const std::string prefix = kConfPrefix;
+  const std::string folder = ctx.targetRoot + kConfPrefix;
+  const bool any = ticked(Check::confGlobalINIChk) || ticked(Check::confFontChk) ||
+                   ticked(Check::confSaveNameTxtChk) || ticked(Check::confSkinChk) ||
+                   ticked(Check::confSEChk);
+  if (any) RefuseNoFolder(ctx.targetRoot, folder);
+
+  if (ticked(Check::confGlobalINIChk)) CopyResFile(ctx, prefix, folder, "global.ini");
+  if (ticked(Check::confFontChk)) {
+    CopyResFile(ctx, prefix, folder, "font12.glu");
+    CopyResFile(ctx, prefix, folder, "font12.glf");
+  }
+  if (ticked(Check::confSaveNameTxtChk)) CopyResFile(ctx, prefix, folder, "savename.txt");
+  if (ticked(Check::confSkinChk)) CopyResFolder(ctx, prefix + "skin\\", folder + "skin\\");
+  if (ticked(Check::confSEChk)) CopyResFolder(ctx, prefix + "se\\", folder + "se\\");
+}
+
+}  // namespace setup

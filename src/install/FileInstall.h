@@ -19,6 +19,11 @@ struct InstallContext {
   std::string targetRoot;  // such as "E:\"
 };
 
+// Creates folder with every missing parent before file is written into it; the outcome is not
+// tested, a folder that cannot be made shows up when the file is written. An empty folder is an
+// Error naming file, since the file would otherwise land in the current folder.
+void CreateTargetFolders(FileSystem& fs, const std::string& folder, const std::string& file);
+
 // Installs entry prefix + name as folder + name, backing up an existing file first when
 // sysExistBackupChk is ticked.
 void CopyResFile(InstallContext& ctx, const std::string& prefix, const std::string& folder,

@@ -1,1 +1,70 @@
-// placeholder
+#include "install/RomBuilder.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace setup {
+
+namespace {
+const char kProgramImage[] = "_BOOT_MP.nds";
+const char kSuperCardBoot[] = "BootStrap_SuperCard.bin";
+const char kM3Boot[] = "BootStrap_M3_quillmar-m3powerloader-20060117.bin";
+const char kMarker[] = "Adapter:";
+constexpr std::int32_t kMarkerSize = 8;
+constexpr std::int32_t kIdSize = 4;
+}  // namespace
+
+const std::array<RomRow, 11> kRomRows = {{
+    {Check::romMPCFChk, "MPCF", "_BOOT_MP.nds", ""},
+    {Check::romSCCFChk, "SCCF", "Skylarch_SCCF_SuperCard_CF.nds", kSuperCardBoot},
+    {Check::romSCSDChk, "SCSD", "Skylarch_SCSD_SuperCard_SD.nds", kSuperCardBoot},
+    {Check::romSCMSChk, "SCMS", "Skylarch_SCMS_SuperCard_MicroSD.nds", kSuperCardBoot},
+    {Check::romM3CFChk, "M3CF", "Skylarch_M3CF_M3_CF.nds", kM3Boot},
+    {Check::romM3SDChk, "M3SD", "Skylarch_M3SD_M3_SD.nds", kM3Boot},
+    {Check::romMMCFChk, "MMCF", "Skylarch_MMCF_MaxMedia_CF.nds", ""},
+    {Check::romEZSDChk, "EZSD", "Skylarch_EZSD_EZ-Flash4_SD.nds.bin", ""},
+    {Check::romEWSDChk, "EWSD", "Skylarch_EWSD_Ewin2_MicroSD.nds", ""},
+    {Check::romNMMCChk, "NMMC", "Skylarch_NMMC_MagicKey2-3_SD.nds", ""},
+    {Check::romNJSDChk, "NJSD", "Skylarch_NJSD_NinjaDS_SD.nds", ""},
+}};
+
+void CreateROMImages(InstallContext& ctx) {
+  for (const auto& row : kRomRows) {
+    if (ctx.checks.IsChecked(row.check)) CreateROMImage(ctx, row);
+  }
+}
+
+void CreateROMImage(InstallContext& ctx, const RomRow& row) {
+  const std::string path = ctx.targetRoot + std::string(row.outputName);
+  std::string line = "Create ROM image and copy to \"" + path + "\"";
+  if (row.check == Check::romMPCFChk) line += " for GBAMP/AdMovie";
+  ctx.log.WriteLog(line);
+  CreateTargetFolders(ctx.fs, ctx.targetRoot, path);
+
+  // The image is put together in memory and written in one piece: a missing entry leaves no
+  // half-built file behind, and no file stays open when an error leaves this function.
+  Bytes image;
+  if (!row.bootstrap.empty()) {
+    Tresdata boot;
+    if (!ctx.catalogue.GetResData(std::string(row.bootstrap), boot, ctx.ui)) return;
+    image = std::move(boot.data);
+  }
+  Tresdata program;
+  if (!ctx.catalogue.GetResData(kProgramImage, program, ctx.ui)) return;
+  PatchAdapterID(program.data.data(), program.size, std::string(row.adapterId), ctx.ui);
+  image.insert(image.end(), program.data.begin(), program.data.end());
+  ctx.fs.WriteWholeFile(path, image);
+}
+
+void PatchAdapterID(std::uint8_t* image, std::int32_t size, const std::string& adapterId, Ui& ui) {
+  // Every start at which marker and ID fit, up to size - 12, so a marker near the end is found.
+  for (std::int32_t i = 0; i <= size - kMarkerSize - kIdSize; ++i) {
+    if (std::memcmp(image + i, kMarker, kMarkerSize) != 0) continue;
+    const auto n = std::min<std::size_t>(kIdSize, adapterId.size());
+    std::memcpy(image + i + kMarkerSize, adapterId.data(), n);
+    return;
+  }
+  ui.ShowMessage("アダプタIDが見つかりませんでした。(" + adapterId + ")");
+}
+
+}  // namespace setup
