@@ -97,9 +97,13 @@ Bytes FakeFileSystem::ReadWholeFile(const std::string& path) {
 
 std::size_t FakeFileSystem::Store(const std::string& path, ByteView data, bool append) {
   std::size_t n = data.size();
-  if (freeSpace_) {
-    n = std::min(n, *freeSpace_);
-    *freeSpace_ -= n;
+  if (freeSpace_) n = std::min(n, *freeSpace_);
+  for (const auto& [prefix, space] : freeSpaceBelow_) {
+    if (StartsWithNoCase(path, prefix)) n = std::min(n, space);
+  }
+  if (freeSpace_) *freeSpace_ -= n;
+  for (auto& [prefix, space] : freeSpaceBelow_) {
+    if (StartsWithNoCase(path, prefix)) space -= n;
   }
   auto& node = files_[Key(path)];
   if (node.name.empty()) node.name = path;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "install/Views.h"
@@ -36,6 +37,10 @@ class FakeFileSystem : public FileSystem {
   void WriteProtectBelow(const std::string& prefix) { protectedPrefixes_.push_back(prefix); }
   // From now on only so many more bytes fit on the medium; writes beyond that are short.
   void SetFreeSpace(std::size_t bytes) { freeSpace_ = bytes; }
+  // The same for the paths below prefix only (a full card while the log's drive has room).
+  void SetFreeSpaceBelow(const std::string& prefix, std::size_t bytes) {
+    freeSpaceBelow_.emplace_back(prefix, bytes);
+  }
   // Operations in call order: "write E:\x", "append E:\log", "mkdir E:\Skylarch\", ...
   std::vector<std::string> journal;
 
@@ -62,6 +67,7 @@ class FakeFileSystem : public FileSystem {
   std::map<std::string, Fault> faults_;
   std::vector<std::string> protectedPrefixes_;
   std::optional<std::size_t> freeSpace_;
+  std::vector<std::pair<std::string, std::size_t>> freeSpaceBelow_;
 };
 
 // Private-profile files kept in memory: sections and keys match ignoring ASCII case, a read

@@ -1,0 +1,291 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "FakePlatform.h"
+#include "TestArchive.h"
+#include "install/FileInstall.h"
+
+namespace setup {
+namespace {
+
+using test::StandinEntry;
+
+const std::string kLog = "C:\\Tools\\Setup.log";
+
+Bytes B(const std::string& text) {
+  return Bytes(text.begin(), text.end());
+}
+
+class FileInstallTest : public ::testing::Test {
+ protected:
+  FileInstallTest() {
+    fs.PutFolder("C:\\Tools\\");
+    fs.journal.clear();
+  }
+
+  std::vector<std::string> LogLines() const {
+    std::vector<std::string> lines;
+    const std::string text = fs.Text(kLog);
+    for (std::size_t pos = 0; pos < text.size();) {
+      const auto end = text.find("\r\n", pos);
+      lines.push_back(text.substr(pos, end - pos));
+      pos = end + 2;
+    }
+    return lines;
+  }
+  bool Wrote(const std::string& path) const {
+    for (const auto& op : fs.journal) {
+      if (op == "write " + path) return true;
+    }
+    return false;
+  }
+  // The error's text, which must name the file.
+  template <typename F>
+  std::string ErrorOf(F f) {
+    try {
+      f();
+    } catch (const Error& e) {
+      return e.what();
+    }
+    ADD_FAILURE() << "no error";
+    return {};
+  }
+
+  fake::FakeFileSystem fs;
+  fake::FakeUi ui;
+  fake::FakeChecks checks;
+  fake::FakeCaption caption;
+  SetupLog log{fs, caption, kLog};
+  InstallContext ctx{fs, test::StandinCatalogue(), ui, checks, log, "E:\\"};
+};
+
+TEST_F(FileInstallTest, InstallsIntoMissingFoldersAndLogsFirst) {
+  CopyResFile(ctx, "Skylarch\\skin\\", "E:\\Skylarch\\skin\\", "winbody.bmp");
+  EXPECT_EQ(fs.Get("E:\\Skylarch\\skin\\winbody.bmp"), StandinEntry("Skylarch\\skin\\winbody.bmp"));
+  EXPECT_EQ(LogLines(), std::vector<std::string>{"copy \"Skylarch\\skin\\winbody.bmp\" to "
+                                                 "\"E:\\Skylarch\\skin\\winbody.bmp\""});
+  EXPECT_EQ(caption.caption, LogLines().back());
+  EXPECT_TRUE(fs.FolderExists("E:\\Skylarch\\skin\\"));
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(FileInstallTest, EmptyPrefixTakesTheEntryAtTheArchiveRoot) {
+  CopyResFile(ctx, "", "E:\\", "SkylarchMakeIcon.exe");
+  EXPECT_EQ(LogLines(), std::vector<std::string>{
+                            "copy \"SkylarchMakeIcon.exe\" to \"E:\\SkylarchMakeIcon.exe\""});
+  EXPECT_EQ(fs.Get("E:\\SkylarchMakeIcon.exe"), StandinEntry("SkylarchMakeIcon.exe"));
+}
+
+TEST_F(FileInstallTest, NameIsLookedUpIgnoringCaseAndWrittenAsPassed) {
+  CopyResFile(ctx, "SKYLARCH\\", "E:\\Skylarch\\", "GLOBAL.INI");
+  EXPECT_EQ(fs.FilesUnder("E:\\"), std::vector<std::string>{"E:\\Skylarch\\GLOBAL.INI"});
+  EXPECT_EQ(fs.Get("E:\\Skylarch\\GLOBAL.INI"), StandinEntry("Skylarch\\global.ini"));
+  EXPECT_EQ(LogLines()[0], "copy \"SKYLARCH\\GLOBAL.INI\" to \"E:\\Skylarch\\GLOBAL.INI\"");
+}
+
+struct BackupCase {
+  const char* name;
+  bool backups;
+  bool present;
+  bool expectBackup;
+};
+
+class BackupRuleTest : public FileInstallTest, public ::testing::WithParamInterface<BackupCase> {};
+
+TEST_P(BackupRuleTest, BackupOnlyWhenTickedAndAFileExists) {
+  const auto& c = GetParam();
+  checks.SetChecked(Check::sysExistBackupChk, c.backups);
+  if (c.present) fs.PutFile("E:\\Skylarch\\global.ini", "old bytes");
+  CopyResFile(ctx, "Skylarch\\", "E:\\Skylarch\\", "global.ini");
+
+  std::vector<std::string> expected;
+  if (c.expectBackup) expected.push_back("Create backup to \"E:\\Skylarch\\global.ini.bak\"");
+  expected.push_back("copy \"Skylarch\\global.ini\" to \"E:\\Skylarch\\global.ini\"");
+  EXPECT_EQ(LogLines(), expected);
+  EXPECT_EQ(fs.Get("E:\\Skylarch\\global.ini"), StandinEntry("Skylarch\\global.ini"));
+  if (c.expectBackup) {
+    EXPECT_EQ(fs.Text("E:\\Skylarch\\global.ini.bak"), "old bytes");
+  } else {
+    EXPECT_FALSE(fs.Get("E:\\Skylarch\\global.ini.bak"));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BackupRuleTest,
+                         ::testing::Values(BackupCase{"off_present", false, true, false},
+                                           BackupCase{"on_absent", true, false, false},
+                                           BackupCase{"on_present", true, true, true},
+                                           BackupCase{"off_absent", false, false, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FileInstallTest, OlderBackupIsReplacedAndEmptyFileGivesEmptyBackup) {
+  fs.PutFile("E:\\Skylarch\\global.ini", "");
+  fs.PutFile("E:\\Skylarch\\global.ini.bak", "an older generation");
+  CopyResFile(ctx, "Skylarch\\", "E:\\Skylarch\\", "global.ini");
+  EXPECT_EQ(fs.Get("E:\\Skylarch\\global.ini.bak"), Bytes());
+}
+
+TEST_F(FileInstallTest, FolderInTheWayGetsNoBackupAndFailsNamingTheFile) {
+  fs.PutFolder("E:\\Skylarch\\global.ini\\");
+  const std::string text =
+      ErrorOf([&] { CopyResFile(ctx, "Skylarch\\", "E:\\Skylarch\\", "global.ini"); });
+  EXPECT_NE(text.find("E:\\Skylarch\\global.ini\""), std::string::npos) << text;
+  EXPECT_EQ(LogLines(), std::vector<std::string>{
+                            "copy \"Skylarch\\global.ini\" to \"E:\\Skylarch\\global.ini\""});
+  EXPECT_FALSE(fs.Get("E:\\Skylarch\\global.ini.bak"));
+}
+
+TEST_F(FileInstallTest, LockedFileFailsTheBackupBeforeAnythingIsWritten) {
+  fs.PutFile("E:\\Skylarch\\global.ini", "old");
+  fs.SetFault("E:\\Skylarch\\global.ini", fake::Fault::Lock);
+  const std::string text =
+      ErrorOf([&] { CopyResFile(ctx, "Skylarch\\", "E:\\Skylarch\\", "global.ini"); });
+  EXPECT_NE(text.find("E:\\Skylarch\\global.ini"), std::string::npos) << text;
+  EXPECT_EQ(LogLines(),
+            std::vector<std::string>{"Create backup to \"E:\\Skylarch\\global.ini.bak\""});
+  EXPECT_EQ(fs.Text("E:\\Skylarch\\global.ini"), "old");
+  EXPECT_FALSE(Wrote("E:\\Skylarch\\global.ini.bak"));
+}
+
+TEST_F(FileInstallTest, FullCardAtTheBackupKeepsTheOldFile) {
+  fs.PutFile("E:\\Skylarch\\global.ini", "old content");
+  fs.SetFreeSpaceBelow("E:\\", 4);
+  const std::string text =
+      ErrorOf([&] { CopyResFile(ctx, "Skylarch\\", "E:\\Skylarch\\", "global.ini"); });
+  EXPECT_NE(text.find("E:\\Skylarch\\global.ini.bak"), std::string::npos) << text;
+  EXPECT_EQ(fs.Text("E:\\Skylarch\\global.ini"), "old content");
+  EXPECT_FALSE(Wrote("E:\\Skylarch\\global.ini"));
+}
+
+TEST_F(FileInstallTest, FullCardAtTheTargetKeepsACompleteBackup) {
+  fs.PutFile("E:\\Skylarch\\global.ini", "old content");
+  fs.SetFreeSpaceBelow("E:\\", std::string("old content").size() + 10);
+  const std::string text =
+      ErrorOf([&] { CopyResFile(ctx, "Skylarch\\", "E:\\Skylarch\\", "global.ini"); });
+  EXPECT_NE(text.find("\"E:\\Skylarch\\global.ini\""), std::string::npos) << text;
+  EXPECT_EQ(fs.Text("E:\\Skylarch\\global.ini.bak"), "old content");
+}
+
+TEST_F(FileInstallTest, WriteProtectedCardFailsAfterTheLogLine) {
+  fs.WriteProtectBelow("E:\\");
+  const std::string text = ErrorOf([&] { CopyResFile(ctx, "", "E:\\", "SkylarchMakeIcon.exe"); });
+  EXPECT_NE(text.find("E:\\SkylarchMakeIcon.exe"), std::string::npos) << text;
+  EXPECT_EQ(LogLines().size(), 1u);
+  EXPECT_TRUE(fs.FilesUnder("E:\\").empty());
+}
+
+class MissingEntryTest : public FileInstallTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(MissingEntryTest, ReportedAndTheExistingFileStaysUntouched) {
+  checks.SetChecked(Check::sysExistBackupChk, GetParam());
+  fs.PutFile("E:\\Skylarch\\nothing.txt", "keep me");
+  CopyResFile(ctx, "Skylarch\\", "E:\\Skylarch\\", "nothing.txt");
+  EXPECT_EQ(ui.messages, std::vector<std::string>{"no file found. [Skylarch\\nothing.txt]"});
+  EXPECT_EQ(ui.endRequests, 1);
+  EXPECT_EQ(fs.Text("E:\\Skylarch\\nothing.txt"), "keep me");
+  EXPECT_FALSE(Wrote("E:\\Skylarch\\nothing.txt"));
+  EXPECT_EQ(LogLines().back(), "copy \"Skylarch\\nothing.txt\" to \"E:\\Skylarch\\nothing.txt\"");
+}
+
+INSTANTIATE_TEST_SUITE_P(Backups, MissingEntryTest, ::testing::Bool());
+
+TEST_F(FileInstallTest, EmptyFolderIsRefusedBeforeAnythingHappens) {
+  const std::string text = ErrorOf([&] { CopyResFile(ctx, "", "", "SkylarchMakeIcon.exe"); });
+  EXPECT_NE(text.find("\"SkylarchMakeIcon.exe\""), std::string::npos) << text;
+  EXPECT_TRUE(LogLines().empty());
+  EXPECT_FALSE(Wrote("SkylarchMakeIcon.exe"));
+}
+
+TEST_F(FileInstallTest, FolderWithoutMatchesDoesNothing) {
+  CopyResFolder(ctx, "Skylarch\\nothing\\", "E:\\Skylarch\\nothing\\");
+  EXPECT_TRUE(fs.journal.empty());
+}
+
+TEST_F(FileInstallTest, FolderInstallsEachEntryInCatalogueOrder) {
+  CopyResFolder(ctx, "skylarch\\SE\\", "E:\\Skylarch\\se\\");
+  const char* names[] = {"complite.wav", "cursor.wav",   "error.wav",  "execute.wav",
+                         "process.wav",  "winclose.wav", "winopen.wav"};
+  const auto lines = LogLines();
+  ASSERT_EQ(lines.size(), 7u);
+  for (std::size_t i = 0; i < 7; ++i) {
+    const std::string n = names[i];
+    EXPECT_EQ(lines[i], "copy \"skylarch\\SE\\" + n + "\" to \"E:\\Skylarch\\se\\" + n + "\"");
+    EXPECT_EQ(fs.Get("E:\\Skylarch\\se\\" + n), StandinEntry("Skylarch\\se\\" + n));
+  }
+}
+
+TEST_F(FileInstallTest, DeeperSubFoldersAreRecreated) {
+  const ResFile catalogue = test::CatalogueOf({{"skin\\a.bmp", B("A")},
+                                               {"skin\\dark\\b.bmp", B("B")},
+                                               {"skin\\dark\\x\\c.bmp", B("C")},
+                                               {"skinny.bmp", B("no")}});
+  InstallContext c{fs, catalogue, ui, checks, log, "E:\\"};
+  CopyResFolder(c, "skin\\", "E:\\S\\skin\\");
+  EXPECT_EQ(fs.FilesUnder("E:\\"),
+            (std::vector<std::string>{"E:\\S\\skin\\a.bmp", "E:\\S\\skin\\dark\\b.bmp",
+                                      "E:\\S\\skin\\dark\\x\\c.bmp"}));
+  EXPECT_EQ(fs.Text("E:\\S\\skin\\dark\\x\\c.bmp"), "C");
+  EXPECT_EQ(LogLines()[1], "copy \"skin\\dark\\b.bmp\" to \"E:\\S\\skin\\dark\\b.bmp\"");
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+struct ConfCase {
+  Check box;
+  std::vector<std::string> files;  // below E:\Skylarch\, in order
+};
+
+class ConfGroupTest : public FileInstallTest, public ::testing::WithParamInterface<ConfCase> {};
+
+TEST_P(ConfGroupTest, EachBoxInstallsItsGroupAlone) {
+  for (int i = 0; i < kCheckCount; ++i) checks.SetChecked(static_cast<Check>(i), false);
+  checks.SetChecked(GetParam().box, true);
+  CopyConfFiles(ctx);
+  const auto lines = LogLines();
+  ASSERT_EQ(lines.size(), GetParam().files.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string& f = GetParam().files[i];
+    EXPECT_EQ(lines[i], "copy \"Skylarch\\" + f + "\" to \"E:\\Skylarch\\" + f + "\"");
+    EXPECT_EQ(fs.Get("E:\\Skylarch\\" + f), StandinEntry("Skylarch\\" + f)) << f;
+  }
+  EXPECT_EQ(fs.FilesUnder("E:\\").size(), GetParam().files.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Groups, ConfGroupTest,
+    ::testing::Values(ConfCase{Check::confGlobalINIChk, {"global.ini"}},
+                      ConfCase{Check::confFontChk, {"font12.glu", "font12.glf"}},
+                      ConfCase{Check::confSaveNameTxtChk, {"savename.txt"}},
+                      ConfCase{
+                          Check::confSEChk,
+                          {"se\\complite.wav", "se\\cursor.wav", "se\\error.wav", "se\\execute.wav",
+                           "se\\process.wav", "se\\winclose.wav", "se\\winopen.wav"}}));
+
+TEST_F(FileInstallTest, SkinGroupIsTheTwentyFourBitmaps) {
+  for (int i = 0; i < kCheckCount; ++i) checks.SetChecked(static_cast<Check>(i), false);
+  checks.SetChecked(Check::confSkinChk, true);
+  CopyConfFiles(ctx);
+  EXPECT_EQ(LogLines().size(), 24u);
+  EXPECT_EQ(fs.FilesUnder("E:\\Skylarch\\skin\\").size(), 24u);
+  EXPECT_EQ(LogLines().front(),
+            "copy \"Skylarch\\skin\\icon_back.bmp\" to \"E:\\Skylarch\\skin\\icon_back.bmp\"");
+  EXPECT_EQ(LogLines().back(),
+            "copy \"Skylarch\\skin\\winttlr.bmp\" to \"E:\\Skylarch\\skin\\winttlr.bmp\"");
+}
+
+TEST_F(FileInstallTest, NoBoxTickedDoesNothingAtAll) {
+  for (int i = 0; i < kCheckCount; ++i) checks.SetChecked(static_cast<Check>(i), false);
+  CopyConfFiles(ctx);
+  EXPECT_TRUE(fs.journal.empty());
+  ctx.targetRoot.clear();
+  EXPECT_NO_THROW(CopyConfFiles(ctx));
+}
+
+TEST_F(FileInstallTest, EmptyTargetRootIsRefused) {
+  ctx.targetRoot.clear();
+  const std::string text = ErrorOf([&] { CopyConfFiles(ctx); });
+  EXPECT_NE(text.find("Skylarch\\"), std::string::npos) << text;
+  EXPECT_EQ(fs.journal, std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace setup
