@@ -1,0 +1,60 @@
+// The Platform interfaces over the wide Win32 API; the product's own implementation.
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/win32/Text.h"
+
+namespace setup {
+
+class Win32FileSystem : public FileSystem {
+ public:
+  bool FileExists(const std::string& path) override;
+  bool FolderExists(const std::string& path) override;
+  Bytes ReadWholeFile(const std::string& path) override;
+  void WriteWholeFile(const std::string& path, ByteView data) override;
+  void AppendLine(const std::string& path, const std::string& line) override;
+  bool DeleteFile(const std::string& path) override;
+  bool CreateFolders(const std::string& path) override;
+};
+
+class Win32Profile : public Profile {
+ public:
+  std::string ReadString(const std::string& file, const std::string& section,
+                         const std::string& key, const std::string& def) override;
+  void WriteString(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& value) override;
+  void Flush(const std::string& file) override;
+};
+
+class Win32Volumes : public Volumes {
+ public:
+  std::optional<VolumeInfo> QueryVolume(const std::string& root) override;
+  unsigned DriveType(const std::string& root) override;
+};
+
+class Win32Process : public Process {
+ public:
+  explicit Win32Process(const PROCESS_INFORMATION& info) : info_(info) {}
+  Win32Process(const Win32Process&) = delete;
+  Win32Process& operator=(const Win32Process&) = delete;
+  ~Win32Process() override;
+  Wait WaitFor(unsigned milliseconds) override;
+
+ private:
+  PROCESS_INFORMATION info_;
+};
+
+class Win32Processes : public Processes {
+ public:
+  std::optional<std::string> GetEnv(const std::string& name) override;
+  std::unique_ptr<Process> StartHidden(const std::string& commandLine,
+                                       const std::string& folder) override;
+};
+
+class Win32Module : public Module {
+ public:
+  std::string ExePath() override;
+  ByteView Resource(const std::string& name) override;
+};
+
+}  // namespace setup
