@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "StandinPayload.h"
 #include "TestArchive.h"
+#include "platform/posix/PosixFileSystem.h"
 
 namespace setup {
 namespace {
@@ -234,6 +236,72 @@ TEST(ReadPayloadFolder, FilesBeforeFoldersEachLevelByUpperCaseBytes) {
                                              "abc\\R", "abc\\_\\k", "Zed\\x", "_sub\\y"}));
   EXPECT_EQ(files[0].data, Bytes{'A'});
   EXPECT_THROW(ReadPayloadFolder((dir / "missing").string()), Error);
+}
+
+// ---------------------------------------------------------------------------
+
+TEST(PosixFileSystem, MapsWindowsSeparatorsAndKindsOfEntry) {
+  TempDir dir;
+  PosixFileSystem pfs;
+  const std::string root = dir.path().string();
+  EXPECT_TRUE(pfs.CreateFolders(root + "\\a\\b\\"));
+  EXPECT_TRUE(pfs.CreateFolders(root + "\\a\\b"));  // already there
+  EXPECT_TRUE(fs::is_directory(dir / "a" / "b"));
+  pfs.WriteWholeFile(root + "\\a\\b\\f.bin", Bytes{1, 2, 3});
+  EXPECT_EQ(ReadFile(dir / "a" / "b" / "f.bin"), (Bytes{1, 2, 3}));
+  pfs.WriteWholeFile(root + "/a/b/f.bin", Bytes{4});  // replaced, not appended
+  EXPECT_EQ(pfs.ReadWholeFile(root + "\\a\\b\\f.bin"), Bytes{4});
+  EXPECT_TRUE(pfs.FileExists(root + "\\a\\b\\f.bin"));
+  EXPECT_FALSE(pfs.FolderExists(root + "\\a\\b\\f.bin"));
+  EXPECT_TRUE(pfs.FolderExists(root + "\\a"));
+  EXPECT_FALSE(pfs.FileExists(root + "\\a"));
+  // A file where a folder must go.
+  EXPECT_FALSE(pfs.CreateFolders(root + "\\a\\b\\f.bin\\c\\"));
+  EXPECT_FALSE(pfs.CreateFolders(""));
+
+  pfs.AppendLine(root + "\\log.txt", "one \xE6\x97\xA5");
+  pfs.AppendLine(root + "\\log.txt", "two");
+  const Bytes log = ReadFile(dir / "log.txt");
+  EXPECT_EQ(std::string(log.begin(), log.end()), "one \xE6\x97\xA5\r\ntwo\r\n");
+
+  EXPECT_TRUE(pfs.DeleteFile(root + "\\log.txt"));
+  EXPECT_FALSE(pfs.DeleteFile(root + "\\log.txt"));
+  EXPECT_FALSE(pfs.DeleteFile(root + "\\a"));  // folders are not files
+}
+
+TEST(PosixFileSystem, FailuresNameTheFileAndTheReason) {
+  TempDir dir;
+  PosixFileSystem pfs;
+  const std::string root = dir.path().string();
+  fs::create_directories(dir / "folder");
+  struct Case {
+    std::string path;
+    std::function<void()> call;
+    std::string expected;
+  };
+  const std::string missing = root + "\\none\\x.bin";
+  const std::string folder = root + "\\folder";
+  const std::vector<Case> cases = {
+      {missing, [&] { pfs.WriteWholeFile(missing, Bytes{1}); }, "Cannot create file"},
+      {folder, [&] { pfs.WriteWholeFile(folder, Bytes{1}); }, "Cannot create file"},
+      {missing, [&] { pfs.ReadWholeFile(missing); }, "Cannot open file"},
+      {folder, [&] { pfs.ReadWholeFile(folder); }, "Cannot open file"},
+      {missing, [&] { pfs.AppendLine(missing, "x"); }, "Cannot open file"},
+      // A medium that takes nothing: the short write must not pass as success.
+      {"/dev/full", [&] { pfs.WriteWholeFile("/dev/full", Bytes(10, 1)); }, "Cannot write file"},
+      {"/dev/full", [&] { pfs.AppendLine("/dev/full", "x"); }, "Cannot write file"},
+  };
+  for (const Case& c : cases) {
+    try {
+      c.call();
+      ADD_FAILURE() << "no error for " << c.path;
+    } catch (const Error& e) {
+      const std::string text = e.what();
+      EXPECT_NE(text.find(c.expected + " \"" + c.path + "\". "), std::string::npos) << text;
+      EXPECT_GT(text.size(), c.expected.size() + c.path.size() + 6) << "no reason: " << text;
+    }
+  }
+  EXPECT_FALSE(fs::exists(dir / "none"));
 }
 
 // ---------------------------------------------------------------------------
