@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "FakePlatform.h"
-#include "StandinPayload.h"
 #include "TestArchive.h"
 
 // The largest single allocation while tracking is on: a damaged header must be refused before
@@ -101,20 +100,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ProgressCase{16, {"max 16", "pos 0"}},
                       ProgressCase{17, {"max 17", "pos 0", "pos 16"}},
                       ProgressCase{40, {"max 40", "pos 0", "pos 16", "pos 32"}}));
-
-TEST(LoadResData, StandinArchiveMatchesThePayload) {
-  const ResFile& r = StandinCatalogue();
-  const auto payload = StandinPayload();
-  ASSERT_EQ(r.ResFileCount, 40);
-  ASSERT_EQ(r.ResFiles.size(), payload.size());
-  for (std::size_t i = 0; i < payload.size(); ++i) {
-    EXPECT_EQ(r.ResFiles[i].name, payload[i].name);
-    EXPECT_EQ(r.ResFiles[i].size, payload[i].data.size());
-    EXPECT_TRUE(r.ResFiles[i].data == payload[i].data) << payload[i].name;
-  }
-  EXPECT_EQ(r.ResFiles[1].nameOffset, 1045u);
-  EXPECT_EQ(r.ResFiles[0].dataOffset, 533u);
-}
 
 TEST(LoadResData, EmptyArchiveGivesAnEmptyCatalogue) {
   ResFile r = CatalogueOf({});
@@ -223,16 +208,6 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"second entry damaged",
                    Archive(2, {{{28, 28, 1}, {28, 28, 9}}}, std::string("a\0", 2)),
                    "entry 1's data runs past the end"}));
-
-TEST(LoadResData, TruncatedStandinArchiveIsRefused) {
-  const Bytes& full = test::StandinArchive();
-  for (std::size_t cut : {std::size_t{100}, std::size_t{500}, std::size_t{540}, full.size() - 1}) {
-    ResFile r;
-    const Bytes part(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
-    EXPECT_THROW(r.LoadResData(part, "setupdata", nullptr), Error) << cut;
-    EXPECT_TRUE(r.ResFiles.empty());
-  }
-}
 
 // ---------------------------------------------------------------------------
 

@@ -156,15 +156,6 @@ TEST(PackArchive, RefusesNamesTheLoaderCouldNotReadBack) {
 
 // ---------------------------------------------------------------------------
 
-TEST(StandinPayload, SameBytesOnEveryCall) {
-  const auto a = StandinPayload(), b = StandinPayload();
-  ASSERT_EQ(a.size(), 40u);
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    EXPECT_EQ(a[i].name, b[i].name);
-    EXPECT_TRUE(a[i].data == b[i].data) << a[i].name;
-  }
-}
-
 TEST(StandinPayload, AdapterMarkerOnlyInTheProgramImage) {
   for (const auto& f : StandinPayload()) {
     if (f.name != "_BOOT_MP.nds") {
