@@ -118,7 +118,7 @@ void PrintTo(const NameCase& c, std::ostream* os) {
 class EntryNameTest : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(EntryNameTest, RefusedBeforeAnythingIsWritten) {
-  // The suspect entry comes last, so a late check would already have written the first.
+  // The bad entry comes last, so a late check would already have written the first.
   ResFile r;
   r.ResFiles = {TFile{"first.txt", 0, 0, 1, {1}}, TFile{GetParam().name, 0, 0, 1, {2}}};
   r.ResFileCount = 2;
