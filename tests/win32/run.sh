@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Runs the Win32 test program under Wine: a scratch folder becomes drive Q: with the volume
+# label SETUPTEST, and where this system lets us mount one, a 1 MiB RAM disk becomes drive R:,
+# a card that fills up. Both are gone afterwards. Exits with the test program's status.
+# WINE picks the loader (default: wine); extra arguments go to the test program.
+set -u
+exe=$1
+shift
+wine=${WINE:-wine}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEPREFIX=${WINEPREFIX:-$(dirname "$exe")/wineprefix}
+if [ ! -d "$WINEPREFIX/dosdevices" ]; then
+  "$wine" wineboot -i >/dev/null 2>&1
+  wineserver -w
+fi
+
+scratch=$(mktemp -d)
+mounted=
+cleanup() {
+  rm -f "$WINEPREFIX/dosdevices/q:" "$WINEPREFIX/dosdevices/r:"
+  [ -n "$mounted" ] && umount "$scratch/full"
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+mkdir -p "$scratch/card" "$scratch/full"
+printf 'SETUPTEST\n' >"$scratch/card/.windows-label"
+ln -sfn "$scratch/card" "$WINEPREFIX/dosdevices/q:"
+export SETUP_TEST_DRIVE='Q:\' SETUP_TEST_LABEL=SETUPTEST
+if mount -t tmpfs -o size=1m tmpfs "$scratch/full" 2>/dev/null; then
+  mounted=1
+  ln -sfn "$scratch/full" "$WINEPREFIX/dosdevices/r:"
+  export SETUP_FULL_DRIVE='R:\'
+fi
+
+# Code page 932, the ANSI code page of the Japanese systems the program is made for. Wine
+# takes it from the Unix locale, built once into the build tree when the system lacks it;
+# without the locale Wine could not convert non-ASCII file names, so then the default stays.
+locales=$(dirname "$exe")/locale
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8'; then
+  if [ ! -f "$locales/ja_JP.UTF-8/LC_CTYPE" ]; then
+    mkdir -p "$locales"
+    localedef -i ja_JP -f UTF-8 "$locales/ja_JP.UTF-8" >/dev/null 2>&1
+  fi
+  [ -f "$locales/ja_JP.UTF-8/LC_CTYPE" ] && export LOCPATH=$locales
+fi
+if [ -n "${LOCPATH:-}" ] || locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8'; then
+  export LC_ALL=ja_JP.UTF-8
+fi
+"$wine" "$exe" "$@"
