@@ -53,6 +53,17 @@ std::string FakeFileSystem::Text(const std::string& path) const {
   return b ? std::string(b->begin(), b->end()) : std::string();
 }
 
+std::vector<std::string> FakeFileSystem::Lines(const std::string& path) const {
+  std::vector<std::string> lines;
+  const std::string text = Text(path);
+  for (std::size_t pos = 0; pos < text.size();) {
+    const auto end = text.find("\r\n", pos);
+    lines.push_back(text.substr(pos, end - pos));
+    pos = end == std::string::npos ? end : end + 2;
+  }
+  return lines;
+}
+
 std::vector<std::string> FakeFileSystem::FilesUnder(const std::string& prefix) const {
   std::vector<std::string> out;
   for (const auto& [key, node] : files_) {

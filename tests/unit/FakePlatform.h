@@ -30,6 +30,8 @@ class FakeFileSystem : public FileSystem {
   void PutFolder(const std::string& path);
   std::optional<Bytes> Get(const std::string& path) const;
   std::string Text(const std::string& path) const;  // "" when missing
+  // The file's CR LF separated lines (a log), none when missing.
+  std::vector<std::string> Lines(const std::string& path) const;
   // Files whose path starts with prefix (ASCII case ignored), stored names, sorted.
   std::vector<std::string> FilesUnder(const std::string& prefix) const;
   void SetFault(const std::string& path, Fault fault);

@@ -78,14 +78,6 @@ TEST_F(ExecDosCommandTest, NoComSpecSkipsSilently) {
   EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(ExecDosCommandTest, LongComSpecIsUsedWhole) {
-  const std::string longPath = "C:\\" + std::string(300, 'd') + "\\cmd.exe";
-  processes.env["ComSpec"] = longPath;
-  ExecDosCommand(processes, ui, false, "C:\\", "x");
-  ASSERT_EQ(processes.started.size(), 1u);
-  EXPECT_EQ(processes.started[0].commandLine, longPath + " /c \"x\"");
-}
-
 TEST_F(ExecDosCommandTest, StartFailureIsNotReported) {
   processes.startFails = true;
   ExecDosCommand(processes, ui, true, "C:\\", kNotepad);

@@ -108,11 +108,6 @@ TEST(DriveList, NoDriveGivesAnEmptyList) {
   EXPECT_TRUE(BuildDriveList(volumes).empty());
 }
 
-TEST(DriveList, LineFormat) {
-  EXPECT_EQ(DriveListLine("E:\\", "Removable", "CARD"), "E:\\ Removable [CARD]");
-  EXPECT_EQ(DriveListLine("", "", ""), "  []");
-}
-
 TEST(FirstWord, TextBeforeTheFirstBlank) {
   EXPECT_EQ(FirstWord("E:\\ Removable [CARD]"), "E:\\");
   EXPECT_EQ(FirstWord("E:\\ Network   [MY CARD]"), "E:\\");

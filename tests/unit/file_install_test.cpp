@@ -24,16 +24,7 @@ class FileInstallTest : public ::testing::Test {
     fs.journal.clear();
   }
 
-  std::vector<std::string> LogLines() const {
-    std::vector<std::string> lines;
-    const std::string text = fs.Text(kLog);
-    for (std::size_t pos = 0; pos < text.size();) {
-      const auto end = text.find("\r\n", pos);
-      lines.push_back(text.substr(pos, end - pos));
-      pos = end + 2;
-    }
-    return lines;
-  }
+  std::vector<std::string> LogLines() const { return fs.Lines(kLog); }
   bool Wrote(const std::string& path) const {
     for (const auto& op : fs.journal) {
       if (op == "write " + path) return true;
@@ -68,13 +59,6 @@ TEST_F(FileInstallTest, InstallsIntoMissingFoldersAndLogsFirst) {
   EXPECT_EQ(caption.caption, LogLines().back());
   EXPECT_TRUE(fs.FolderExists("E:\\Skylarch\\skin\\"));
   EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(FileInstallTest, EmptyPrefixTakesTheEntryAtTheArchiveRoot) {
-  CopyResFile(ctx, "", "E:\\", "SkylarchMakeIcon.exe");
-  EXPECT_EQ(LogLines(), std::vector<std::string>{
-                            "copy \"SkylarchMakeIcon.exe\" to \"E:\\SkylarchMakeIcon.exe\""});
-  EXPECT_EQ(fs.Get("E:\\SkylarchMakeIcon.exe"), StandinEntry("SkylarchMakeIcon.exe"));
 }
 
 TEST_F(FileInstallTest, NameIsLookedUpIgnoringCaseAndWrittenAsPassed) {
@@ -201,19 +185,6 @@ TEST_F(FileInstallTest, FolderWithoutMatchesDoesNothing) {
   EXPECT_TRUE(fs.journal.empty());
 }
 
-TEST_F(FileInstallTest, FolderInstallsEachEntryInCatalogueOrder) {
-  CopyResFolder(ctx, "skylarch\\SE\\", "E:\\Skylarch\\se\\");
-  const char* names[] = {"complite.wav", "cursor.wav",   "error.wav",  "execute.wav",
-                         "process.wav",  "winclose.wav", "winopen.wav"};
-  const auto lines = LogLines();
-  ASSERT_EQ(lines.size(), 7u);
-  for (std::size_t i = 0; i < 7; ++i) {
-    const std::string n = names[i];
-    EXPECT_EQ(lines[i], "copy \"skylarch\\SE\\" + n + "\" to \"E:\\Skylarch\\se\\" + n + "\"");
-    EXPECT_EQ(fs.Get("E:\\Skylarch\\se\\" + n), StandinEntry("Skylarch\\se\\" + n));
-  }
-}
-
 TEST_F(FileInstallTest, DeeperSubFoldersAreRecreated) {
   const ResFile catalogue = test::CatalogueOf({{"skin\\a.bmp", B("A")},
                                                {"skin\\dark\\b.bmp", B("B")},
@@ -259,18 +230,6 @@ INSTANTIATE_TEST_SUITE_P(
                           Check::confSEChk,
                           {"se\\complite.wav", "se\\cursor.wav", "se\\error.wav", "se\\execute.wav",
                            "se\\process.wav", "se\\winclose.wav", "se\\winopen.wav"}}));
-
-TEST_F(FileInstallTest, SkinGroupIsTheTwentyFourBitmaps) {
-  for (int i = 0; i < kCheckCount; ++i) checks.SetChecked(static_cast<Check>(i), false);
-  checks.SetChecked(Check::confSkinChk, true);
-  CopyConfFiles(ctx);
-  EXPECT_EQ(LogLines().size(), 24u);
-  EXPECT_EQ(fs.FilesUnder("E:\\Skylarch\\skin\\").size(), 24u);
-  EXPECT_EQ(LogLines().front(),
-            "copy \"Skylarch\\skin\\icon_back.bmp\" to \"E:\\Skylarch\\skin\\icon_back.bmp\"");
-  EXPECT_EQ(LogLines().back(),
-            "copy \"Skylarch\\skin\\winttlr.bmp\" to \"E:\\Skylarch\\skin\\winttlr.bmp\"");
-}
 
 TEST_F(FileInstallTest, NoBoxTickedDoesNothingAtAll) {
   for (int i = 0; i < kCheckCount; ++i) checks.SetChecked(static_cast<Check>(i), false);

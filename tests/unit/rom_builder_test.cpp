@@ -92,16 +92,7 @@ class RomBuilderTest : public ::testing::Test {
     checks.SetAll(false);
     for (auto b : boxes) checks.SetChecked(b, true);
   }
-  std::vector<std::string> LogLines() const {
-    std::vector<std::string> lines;
-    const std::string text = fs.Text(kLog);
-    for (std::size_t pos = 0; pos < text.size();) {
-      const auto end = text.find("\r\n", pos);
-      lines.push_back(text.substr(pos, end - pos));
-      pos = end + 2;
-    }
-    return lines;
-  }
+  std::vector<std::string> LogLines() const { return fs.Lines(kLog); }
   std::vector<std::string> Writes() const {
     std::vector<std::string> w;
     for (const auto& op : fs.journal) {

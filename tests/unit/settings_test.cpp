@@ -90,18 +90,6 @@ TEST_F(SettingsTest, RoundTripRestoresEveryBoxAndTheDrive) {
   EXPECT_NE(checks.IsChecked(Check::romNJSDChk), saved.IsChecked(Check::romNJSDChk));
 }
 
-TEST_F(SettingsTest, TableHoldsEveryBoxButNinjaDSOnce) {
-  bool seen[kCheckCount] = {};
-  for (const auto& k : kSettingsKeys) {
-    const int i = static_cast<int>(k.check);
-    EXPECT_FALSE(seen[i]) << k.key;
-    seen[i] = true;
-  }
-  for (int i = 0; i < kCheckCount; ++i) {
-    EXPECT_EQ(seen[i], static_cast<Check>(i) != Check::romNJSDChk) << i;
-  }
-}
-
 struct TickCase {
   const char* value;
   bool before;
