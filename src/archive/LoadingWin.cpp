@@ -1,0 +1,33 @@
+#include "archive/LoadingWin.h"
+
+#include <commctrl.h>
+
+namespace setup::win {
+
+namespace {
+
+enum Row { Label1, ProgressBar1 };
+
+// English only: these captions are never cut to a language.
+constexpr ControlDef kLoadingControls[] = {
+    {"Label1", Kind::Label, -1, {0, 0, 0, 0}, "Loading resource data", -1, 0, nullptr},
+    {"ProgressBar1", Kind::Progress, -1, {0, 16, 353, 15}, "", -1, 0, nullptr},
+};
+
+constexpr WindowDef kLoadingDef{L"TLoading", "Loading", Frame::Tool, 361, 32, kLoadingControls};
+
+}  // namespace
+
+TLoading::TLoading(App& app) : Window(app, kLoadingDef) {}
+
+void TLoading::SetMax(std::int32_t max) {
+  SendMessageW(Item(ProgressBar1), PBM_SETRANGE32, 0, max);
+}
+
+void TLoading::SetPosition(std::int32_t position) {
+  SendMessageW(Item(ProgressBar1), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+  // The load dispatches no messages, so the bar is painted here or not at all.
+  UpdateWindow(Item(ProgressBar1));
+}
+
+}  // namespace setup::win

@@ -1,0 +1,63 @@
+// The program entry: the application object, the five windows in their order, the message loop.
+// Text.h brings <windows.h> and takes back its DeleteFile macro before Platform.h is seen.
+#include "platform/win32/Text.h"
+
+#include <commctrl.h>
+
+#include "archive/LoadingWin.h"
+#include "install/MainWin.h"
+#include "install/Sequences.h"
+#include "install/SetuppedWin.h"
+#include "language/SelMLWin.h"
+#include "platform/win32/App.h"
+#include "platform/win32/Win32Platform.h"
+#include "target/SelDrvWin.h"
+
+namespace {
+
+// Keeps a DLL planted beside the executable (a Downloads folder) out of every later load. Looked
+// up by name because systems without the update that brought it have no such import.
+void LoadDllsFromSystemOnly() {
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  const auto set = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+  if (set) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+void RunProgram(setup::win::App& app) {
+  using namespace setup;
+  using namespace setup::win;
+  Win32FileSystem fs;
+  Win32Profile profile;
+  Win32Volumes volumes;
+  Win32Processes processes;
+  Win32Module module;
+  TMain mainWindow(app);
+  Sequences sequences(Services{fs, profile, processes, module, app}, mainWindow);
+  TSelDrv selDrv(app, volumes);
+  TLoading loading(app);
+  TSelML selML(app, sequences);
+  TSetupped setupped(app);
+  mainWindow.Attach(sequences, selDrv, loading, selML, setupped);
+
+  mainWindow.Create(nullptr);
+  selDrv.Create(mainWindow.Handle());
+  loading.Create(mainWindow.Handle());
+  selML.Create(mainWindow.Handle());
+  setupped.Create(mainWindow.Handle());
+
+  app.Run(mainWindow.Handle());
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  LoadDllsFromSystemOnly();
+  const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                      ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+  setup::win::App app(setup::kAppTitle);
+  // Whatever happens while the windows are made, the program ends with code 0.
+  app.Guard([&] { RunProgram(app); });
+  return 0;
+}

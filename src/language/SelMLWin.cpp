@@ -1,0 +1,75 @@
+#include "language/SelMLWin.h"
+
+namespace setup::win {
+
+namespace {
+
+enum Row { Label2, Label1, ENRadioBtn, JPRadioBtn, SaveChk, Label3, BitBtn1, BitBtn2 };
+
+constexpr ControlDef kSelMLControls[] = {
+    {"Label2",
+     Kind::Label,
+     -1,
+     {8, 8, 0, 0},
+     "Please select the language for setup.",
+     -1,
+     0,
+     nullptr},
+    {"Label1", Kind::Label, -1, {8, 24, 0, 0}, "使用する言語を選択してください。", -1, 0, nullptr},
+    {"ENRadioBtn", Kind::Radio, -1, {16, 48, 129, 17}, "English / 英語", 0, kChecked, nullptr},
+    {"JPRadioBtn", Kind::Radio, -1, {16, 72, 129, 17}, "Japanese / 日本語", 1, 0, nullptr},
+    {"SaveChk",
+     Kind::CheckBox,
+     -1,
+     {8, 104, 297, 17},
+     "The language setting is saved to Setup.ini.",
+     2,
+     0,
+     nullptr},
+    {"Label3",
+     Kind::Label,
+     -1,
+     {28, 124, 0, 0},
+     "言語設定をSetup.iniに保存する。",
+     -1,
+     0,
+     &TSelML::Label3Click},
+    {"BitBtn1",
+     Kind::Button,
+     -1,
+     {128, 144, 83, 25},
+     "OK",
+     3,
+     kDefault | kClosesOk | kGlyphOk,
+     &TSelML::BitBtn1Click},
+    {"BitBtn2",
+     Kind::Button,
+     -1,
+     {224, 144, 83, 25},
+     "キャンセル",
+     4,
+     kCancel | kClosesCancel | kGlyphCancel,
+     nullptr},
+};
+
+constexpr WindowDef kSelMLDef{L"TSelML", "Select Language", Frame::Dialog, 311,
+                              175,       kSelMLControls};
+
+}  // namespace
+
+TSelML::TSelML(App& app, Sequences& sequences) : Window(app, kSelMLDef), sequences_(sequences) {}
+
+void TSelML::BitBtn1Click(Window& window, unsigned code) {
+  if (code != BN_CLICKED) return;
+  auto& self = static_cast<TSelML&>(window);
+  self.sequences_.LanguageChosen(self.Checked(ENRadioBtn), self.Checked(JPRadioBtn),
+                                 self.Checked(SaveChk));
+}
+
+void TSelML::Label3Click(Window& window, unsigned code) {
+  // The second click of a double click arrives as STN_DBLCLK and toggles too.
+  if (code == STN_CLICKED || code == STN_DBLCLK)
+    window.SetChecked(SaveChk, !window.Checked(SaveChk));
+}
+
+}  // namespace setup::win

@@ -1,0 +1,52 @@
+// The application object: message boxes, the end request, the message loops and the default
+// error handler at the event boundary.
+#pragma once
+
+// Text.h first: it brings <windows.h> and takes back its DeleteFile macro before Platform.h.
+#include "platform/win32/Text.h"
+
+#include <exception>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace setup::win {
+
+class App : public Ui {
+ public:
+  explicit App(std::string title) : title_(std::move(title)) {}
+
+  void ShowMessage(const std::string& text) override;
+  void RequestEnd() override;
+  bool EndRequested() const override { return endRequested_; }
+  void ProcessMessages() override;
+
+  // An error message box titled with the application title; the program goes on.
+  void ShowError(const std::string& text);
+
+  // Runs an event handler; errors stop the handler, not the program.
+  template <class F>
+  void Guard(F&& handler) {
+    try {
+      handler();
+    } catch (const std::exception& e) {
+      ShowError(e.what());
+    }
+  }
+
+  // Dispatches messages until done is set; false when the end was requested meanwhile. The
+  // dialog gets Enter, Esc and Tab handling.
+  bool ModalLoop(HWND dialog, const bool& done);
+  // Shows the main window and dispatches messages until the end request.
+  void Run(HWND mainWindow);
+
+  const std::string& Title() const { return title_; }
+
+ private:
+  HWND BoxOwner() const;
+  std::string title_;
+  HWND main_ = nullptr;
+  bool endRequested_ = false;
+};
+
+}  // namespace setup::win
