@@ -44,7 +44,7 @@ void CopyResFile(InstallContext& ctx, const std::string& prefix, const std::stri
   // as it was; the end of the program has been requested by then.
   Tresdata entry;
   if (!ctx.catalogue.GetResData(prefix + name, entry, ctx.ui)) return;
-  CreateTargetFolders(ctx.fs, folder, target);
+  ctx.fs.CreateFolders(folder);  // a folder that cannot be made fails the write below
   ctx.fs.WriteWholeFile(target, entry.data);
 }
 
