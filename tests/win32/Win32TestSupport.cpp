@@ -101,10 +101,9 @@ bool RunChildMode(int argc, wchar_t** argv, int& exitCode) {
     GetStartupInfoW(&si);
     wchar_t cwd[MAX_PATH + 1];
     const DWORD n = GetCurrentDirectoryW(MAX_PATH + 1, cwd);
-    const UINT errorMode = SetErrorMode(0);
     WriteText(argv[2], "flags=" + std::to_string(si.dwFlags) +
-                           " show=" + std::to_string(si.wShowWindow) + " errormode=" +
-                           std::to_string(errorMode) + " cwd=" + ToUtf8(std::wstring_view(cwd, n)));
+                           " show=" + std::to_string(si.wShowWindow) +
+                           " cwd=" + ToUtf8(std::wstring_view(cwd, n)));
     return true;
   }
   return false;

@@ -49,8 +49,8 @@ std::string QuotedSelf();
 // Runs a child mode when the command line asks for one; returns false for a normal test run.
 //   --child-sleep <ms>                 sleeps, then ends
 //   --child-sleep-write <ms> <file>    sleeps, then writes "done" to file
-//   --child-report <file>              writes its start-up flags, show state, error mode and
-//                                      current folder to file
+//   --child-report <file>              writes its start-up flags, show state and current
+//                                      folder to file
 bool RunChildMode(int argc, wchar_t** argv, int& exitCode);
 
 // A Ui whose message pumping is the real one.
