@@ -288,6 +288,8 @@ void TMain::RunCompletionDialog() {
 }
 
 void TMain::ShowLoading() {
+  // The load dispatches no messages: what is not painted now stays stale until it is over.
+  UpdateWindow(Handle());
   loading_->CenterOn(Handle());
   ShowWindow(loading_->Handle(), SW_SHOWNOACTIVATE);
   RedrawWindow(loading_->Handle(), nullptr, nullptr,
