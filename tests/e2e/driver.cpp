@@ -1,0 +1,657 @@
+// Drives Setup.exe the way a user would, from another process: waits for its windows by class,
+// finds controls by caption, clicks, answers dialogs, and photographs every window it meets.
+// One driver serves every scenario; the steps come from a small script file (see README.md
+// beside this file). Prints one PASS or FAIL line per checking step; exit status 0 when the
+// whole script passed.
+//
+//   driver.exe --app C:\e2e\x\Setup.exe --script Z:/path/steps.txt --shots /unix/folder
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring Widen(const std::string& s) {
+  if (s.empty()) return {};
+  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(n, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+  return w;
+}
+
+std::string Narrow(const std::wstring& w) {
+  if (w.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr,
+                              nullptr);
+  std::string s(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
+                      nullptr);
+  return s;
+}
+
+// Written straight to the handle in UTF-8: under Wine a redirected stdout is the Unix pipe, and
+// the C runtime's text mode would recode or buffer it.
+void Out(const std::string& line) {
+  std::string bytes = line + "\n";
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()),
+            &written, nullptr);
+}
+
+struct StepFailed : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] void Fail(const std::string& why) {
+  throw StepFailed(why);
+}
+
+std::string Quote(const std::wstring& w) {
+  return "\"" + Narrow(w) + "\"";
+}
+
+// Cross-process text reads go through messages: GetWindowTextW returns nothing for another
+// process's controls on Windows, and an edit control keeps its text to itself.
+std::wstring TextOf(HWND hwnd) {
+  DWORD_PTR len = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 3000, &len)) return {};
+  std::wstring text(len + 1, L'\0');
+  DWORD_PTR got = 0;
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, len + 1, reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, 3000, &got);
+  text.resize(got);
+  return text;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t name[256] = {};
+  GetClassNameW(hwnd, name, 256);
+  return name;
+}
+
+LRESULT Send(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(hwnd, msg, w, l, SMTO_ABORTIFHUNG, 3000, &result))
+    Fail("window did not answer message " + std::to_string(msg));
+  return static_cast<LRESULT>(result);
+}
+
+struct TopQuery {
+  DWORD pid;
+  const std::wstring* cls;
+  std::vector<HWND> found;
+};
+
+// Lambdas cannot carry the stdcall convention that i686 callbacks need.
+BOOL CALLBACK CollectTop(HWND hwnd, LPARAM lp) {
+  auto& q = *reinterpret_cast<TopQuery*>(lp);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if ((q.pid == 0 || owner == q.pid) && IsWindowVisible(hwnd) &&
+      (q.cls->empty() || ClassOf(hwnd) == *q.cls))
+    q.found.push_back(hwnd);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lp) {
+  reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+  return TRUE;
+}
+
+std::vector<HWND> TopWindows(DWORD pid, const std::wstring& cls) {
+  TopQuery q{pid, &cls, {}};
+  EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&q));
+  return q.found;
+}
+
+std::vector<HWND> Descendants(HWND parent) {
+  std::vector<HWND> all;
+  EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&all));
+  return all;
+}
+
+HWND DescendantById(HWND parent, int id) {
+  for (HWND h : Descendants(parent))
+    if (GetDlgCtrlID(h) == id) return h;
+  return nullptr;
+}
+
+// One script line split into words; "..." groups words, and "" inside quotes is one quote.
+std::vector<std::string> Split(const std::string& line) {
+  std::vector<std::string> words;
+  size_t i = 0;
+  while (i < line.size()) {
+    if (line[i] == ' ' || line[i] == '\t' || line[i] == '\r') {
+      ++i;
+    } else if (line[i] == '"') {
+      std::string word;
+      ++i;
+      for (;;) {
+        if (i >= line.size()) Fail("unterminated quote");
+        if (line[i] == '"') {
+          if (i + 1 < line.size() && line[i + 1] == '"') {
+            word += '"';
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        word += line[i++];
+      }
+      words.push_back(word);
+    } else {
+      size_t end = line.find_first_of(" \t\r", i);
+      if (end == std::string::npos) end = line.size();
+      words.push_back(line.substr(i, end - i));
+      i = end;
+    }
+  }
+  return words;
+}
+
+class Driver {
+ public:
+  Driver(std::wstring app, std::string shots) : app_(std::move(app)), shots_(std::move(shots)) {}
+  ~Driver() {
+    if (pi_.hProcess) {
+      if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
+      CloseHandle(pi_.hProcess);
+      CloseHandle(pi_.hThread);
+    }
+  }
+
+  void Run(const std::vector<std::string>& w);
+  void Diagnose();
+  bool AppRunning() const {
+    return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
+  }
+
+ private:
+  template <class Pred>
+  bool Poll(Pred done, DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+      if (done()) return true;
+      if (GetTickCount() - start >= ms) return false;
+      Sleep(50);
+    }
+  }
+
+  void Start();
+  HWND WaitWindow(DWORD pid, const std::wstring& cls, const std::wstring& titlePart);
+  void Meet(HWND hwnd);
+  void Shot(HWND hwnd, const std::string& name);
+  // Class, Class-2, ...: the first name no earlier picture of this folder has taken, also
+  // across several driver runs of one scenario.
+  std::string FreeName(const std::string& base) {
+    for (int n = 1;; ++n) {
+      std::string name = base + (n > 1 ? "-" + std::to_string(n) : "");
+      if (GetFileAttributesW((L"Z:" + Widen(shots_ + "/" + name + ".png")).c_str()) ==
+          INVALID_FILE_ATTRIBUTES)
+        return name;
+    }
+  }
+  int RunUnix(const std::string& command);
+  HWND Control(const std::wstring& caption) {
+    return ControlWhere([&](const std::wstring& t) { return t == caption; }, caption);
+  }
+  HWND ControlByPrefix(const std::wstring& prefix) {
+    return ControlWhere(
+        [&](const std::wstring& t) { return t.compare(0, prefix.size(), prefix) == 0; },
+        prefix + L"...");
+  }
+  template <class Match>
+  HWND ControlWhere(Match match, const std::wstring& what);
+  HWND Combo();
+  HWND Current() const {
+    if (!current_ || !IsWindow(current_)) Fail("no current window");
+    return current_;
+  }
+  void Click(HWND ctrl);
+  void SetCheck(const std::wstring& caption, bool on);
+  void PickLine(const std::wstring& prefix);
+  void AnswerMessage(const std::wstring& title, const std::string& how, const std::wstring& text);
+  void SaveAs(const std::wstring& title, const std::wstring& proposed, const std::wstring& path);
+  void ExpectExit(DWORD code);
+  void CompareEditWithFile(const std::wstring& path);
+
+  std::wstring app_;
+  std::string shots_;
+  DWORD timeout_ = 30000;
+  PROCESS_INFORMATION pi_{};
+  HWND current_ = nullptr;
+  std::set<HWND> shot_;
+  int unixRuns_ = 0;
+};
+
+void Driver::Start() {
+  std::wstring folder = app_.substr(0, app_.find_last_of(L"\\/") + 1);
+  std::wstring cmd = L"\"" + app_ + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  if (!CreateProcessW(app_.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                      &si, &pi_))
+    Fail("cannot start " + Narrow(app_) + " (error " + std::to_string(GetLastError()) + ")");
+  WaitForInputIdle(pi_.hProcess, timeout_);
+  Out("started " + Narrow(app_) + " as process " + std::to_string(pi_.dwProcessId));
+}
+
+// A window counts once it is visible and enabled: an owner stays disabled while its modal
+// dialog is open, and so is not yet the window the user works with. pid 0 looks at every
+// process (Notepad is started by the program, not by us).
+HWND Driver::WaitWindow(DWORD pid, const std::wstring& cls, const std::wstring& titlePart) {
+  HWND found = nullptr;
+  bool ok = Poll(
+      [&] {
+        for (HWND h : TopWindows(pid, cls))
+          if (IsWindowEnabled(h) &&
+              (titlePart.empty() || TextOf(h).find(titlePart) != std::wstring::npos)) {
+            found = h;
+            return true;
+          }
+        return pid != 0 && !AppRunning();
+      },
+      timeout_);
+  if (!found) {
+    std::string why = ok ? "the program ended" : "timed out";
+    Fail("no window of class " + Quote(cls) + " (" + why + ")");
+  }
+  // Children are created after the frame; idle means the creation has run to its end.
+  if (pid) WaitForInputIdle(pi_.hProcess, 5000);
+  return found;
+}
+
+void Driver::Meet(HWND hwnd) {
+  current_ = hwnd;
+  if (!shots_.empty() && shot_.insert(hwnd).second) Shot(hwnd, FreeName(Narrow(ClassOf(hwnd))));
+}
+
+// Wine starts a Unix program when CreateProcess is handed an ELF file, but gives back no
+// handle; the command therefore leaves its status in a file that we poll.
+int Driver::RunUnix(const std::string& command) {
+  std::string status = shots_ + "/.status-" + std::to_string(GetCurrentProcessId()) + "-" +
+                       std::to_string(++unixRuns_);
+  std::wstring statusWin = L"Z:" + Widen(status);
+  DeleteFileW(statusWin.c_str());
+  std::string script = "(" + command + ") </dev/null; echo $? > '" + status + "'";
+  std::wstring cmd = L"/bin/sh -c \"";
+  for (wchar_t c : Widen(script)) {
+    if (c == L'"' || c == L'\\') cmd += L'\\';
+    cmd += c;
+  }
+  cmd += L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(L"Z:\\bin\\sh", cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi))
+    Fail("cannot start /bin/sh (error " + std::to_string(GetLastError()) + ")");
+  if (pi.hProcess) CloseHandle(pi.hProcess);
+  if (pi.hThread) CloseHandle(pi.hThread);
+  std::string text;
+  bool done = Poll(
+      [&] {
+        HANDLE f = CreateFileW(statusWin.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        if (f == INVALID_HANDLE_VALUE) return false;
+        char buf[16] = {};
+        DWORD got = 0;
+        ReadFile(f, buf, sizeof buf - 1, &got, nullptr);
+        CloseHandle(f);
+        text.assign(buf, got);
+        return text.find('\n') != std::string::npos;
+      },
+      120000);
+  DeleteFileW(statusWin.c_str());
+  if (!done) Fail("Unix command did not finish: " + command);
+  return std::atoi(text.c_str());
+}
+
+// The screen is Xvfb's; a Debian tool cuts the window's rectangle out of the root window, so
+// the picture is what a person would see, whichever process drew it.
+void Driver::Shot(HWND hwnd, const std::string& name) {
+  if (shots_.empty()) return;
+  RECT r{};
+  if (hwnd) {
+    // Repaint now: a dialog that has just closed leaves its pixels until the window under it
+    // has drawn, and the owner may still be busy in the handler that showed the dialog. A sent
+    // message returns once the window's thread pumps again.
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    GetWindowRect(hwnd, &r);
+  } else {
+    r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  LONG left = r.left < 0 ? 0 : r.left, top = r.top < 0 ? 0 : r.top;
+  LONG width = r.right - left, height = r.bottom - top;
+  if (width <= 0 || height <= 0) return;
+  Sleep(300);  // the paint messages are handled after the sent one
+  std::string file = shots_ + "/" + name + ".png";
+  std::string crop = std::to_string(width) + "x" + std::to_string(height) + "+" +
+                     std::to_string(left) + "+" + std::to_string(top);
+  int rc = RunUnix("import -window root -crop " + crop + " +repage '" + file +
+                   ".tmp.png' && mv -f '" + file + ".tmp.png' '" + file + "'");
+  if (rc != 0) Fail("screenshot " + file + " failed (status " + std::to_string(rc) + ")");
+  Out("shot " + file);
+}
+
+template <class Match>
+HWND Driver::ControlWhere(Match match, const std::wstring& what) {
+  HWND found = nullptr;
+  Poll(
+      [&] {
+        for (HWND h : Descendants(Current()))
+          if (match(TextOf(h))) {
+            found = h;
+            return true;
+          }
+        return false;
+      },
+      5000);
+  if (!found) Fail("no control " + Quote(what) + " in " + Narrow(ClassOf(current_)));
+  return found;
+}
+
+HWND Driver::Combo() {
+  for (HWND h : Descendants(Current()))
+    if (_wcsicmp(ClassOf(h).c_str(), L"ComboBox") == 0) return h;
+  Fail("no drop-down list in " + Narrow(ClassOf(current_)));
+}
+
+// Posted, not sent: a click that opens a modal dialog would otherwise hold the driver.
+void Driver::Click(HWND ctrl) {
+  if (!IsWindowEnabled(ctrl)) Fail("control " + Quote(TextOf(ctrl)) + " is disabled");
+  PostMessageW(ctrl, BM_CLICK, 0, 0);
+}
+
+void Driver::SetCheck(const std::wstring& caption, bool on) {
+  HWND box = Control(caption);
+  const LRESULT want = on ? BST_CHECKED : BST_UNCHECKED;
+  if (Send(box, BM_GETCHECK, 0, 0) != want) Click(box);
+  if (!Poll([&] { return Send(box, BM_GETCHECK, 0, 0) == want; }, 5000))
+    Fail("check box " + Quote(caption) + " did not change");
+}
+
+// A drop-down list is set as the user's pick would set it: the selection, then the
+// notification its owner acts on.
+void Driver::PickLine(const std::wstring& prefix) {
+  HWND combo = Combo();
+  const int count = static_cast<int>(Send(combo, CB_GETCOUNT, 0, 0));
+  int pick = -1;
+  std::wstring line;
+  for (int i = 0; i < count; ++i) {
+    int len = static_cast<int>(Send(combo, CB_GETLBTEXTLEN, i, 0));
+    std::wstring item(len + 1, L'\0');
+    Send(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+    item.resize(len);
+    Out("  list line " + std::to_string(i) + ": " + Narrow(item));
+    if (pick < 0 && item.compare(0, prefix.size(), prefix) == 0) {
+      pick = i;
+      line = item;
+    }
+  }
+  if (pick < 0) Fail("no list line begins with " + Quote(prefix));
+  Send(combo, CB_SETCURSEL, pick, 0);
+  Send(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+       reinterpret_cast<LPARAM>(combo));
+  if (Send(combo, CB_GETCURSEL, 0, 0) != pick) Fail("the list did not take the selection");
+  Out("SELECTED " + Narrow(line));
+}
+
+void Driver::AnswerMessage(const std::wstring& title, const std::string& how,
+                           const std::wstring& text) {
+  HWND box = nullptr;
+  // The save dialog is a #32770 too; a message box is the one without a file-name box.
+  Poll(
+      [&] {
+        for (HWND h : TopWindows(pi_.dwProcessId, L"#32770"))
+          if (!DescendantById(h, 0x47C)) box = h;
+        return box != nullptr;
+      },
+      timeout_);
+  if (!box) Fail("no message box");
+  WaitForInputIdle(pi_.hProcess, 5000);
+  Meet(box);
+  std::wstring shown;
+  for (HWND h : Descendants(box))
+    if (_wcsicmp(ClassOf(h).c_str(), L"Static") == 0) {
+      std::wstring t = TextOf(h);
+      if (t.size() > shown.size()) shown = t;
+    }
+  Out("  message " + Quote(TextOf(box)) + ": " + Quote(shown));
+  if (TextOf(box) != title)
+    Fail("message box title " + Quote(TextOf(box)) + ", expected " + Quote(title));
+  bool match = how == "is" ? shown == text : shown.find(text) != std::wstring::npos;
+  if (!match) Fail("message " + Quote(shown) + " does not " + how + " " + Quote(text));
+  HWND ok = GetDlgItem(box, IDOK);
+  if (!ok) Fail("message box has no OK button");
+  Click(ok);
+  if (!Poll([&] { return !IsWindow(box); }, 5000)) Fail("message box did not close");
+}
+
+void Driver::SaveAs(const std::wstring& title, const std::wstring& proposed,
+                    const std::wstring& path) {
+  HWND dlg = nullptr;
+  Poll(
+      [&] {
+        for (HWND h : TopWindows(pi_.dwProcessId, L"#32770"))
+          if (DescendantById(h, 0x47C)) dlg = h;
+        return dlg != nullptr;
+      },
+      timeout_);
+  if (!dlg) Fail("no save dialog");
+  WaitForInputIdle(pi_.hProcess, 5000);
+  Meet(dlg);
+  if (TextOf(dlg) != title) Fail("save dialog title " + Quote(TextOf(dlg)));
+  HWND name = DescendantById(dlg, 0x47C);
+  HWND edit = FindWindowExW(name, nullptr, L"Edit", nullptr);
+  if (!edit) edit = name;
+  if (TextOf(edit) != proposed) Fail("proposed file name " + Quote(TextOf(edit)));
+  Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  Click(GetDlgItem(dlg, IDOK));
+  if (!Poll([&] { return !IsWindow(dlg); }, 10000)) Fail("save dialog did not close");
+}
+
+void Driver::ExpectExit(DWORD code) {
+  if (WaitForSingleObject(pi_.hProcess, timeout_) != WAIT_OBJECT_0) Fail("program still running");
+  DWORD got = 0;
+  GetExitCodeProcess(pi_.hProcess, &got);
+  if (got != code) Fail("exit code " + std::to_string(got) + ", expected " + std::to_string(code));
+}
+
+void Driver::CompareEditWithFile(const std::wstring& path) {
+  HWND edit = nullptr;
+  for (HWND h : Descendants(Current()))
+    if (_wcsicmp(ClassOf(h).c_str(), L"Edit") == 0) edit = h;
+  if (!edit) Fail("no edit control");
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) Fail("cannot read " + Narrow(path));
+  std::string bytes(GetFileSize(f, nullptr), '\0');
+  DWORD got = 0;
+  ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+  CloseHandle(f);
+  bytes.resize(got);
+  std::wstring shown;
+  if (!Poll(
+          [&] {
+            shown = TextOf(edit);
+            return shown == Widen(bytes);
+          },
+          5000))
+    Fail("the editor shows " + std::to_string(shown.size()) + " characters, not the " +
+         std::to_string(bytes.size()) + " bytes of " + Narrow(path));
+}
+
+void Driver::Diagnose() {
+  Out("windows on screen:");
+  for (HWND top : TopWindows(0, L"")) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(top, &pid);
+    Out("  " + Narrow(ClassOf(top)) + " " + Quote(TextOf(top)) + " pid " + std::to_string(pid));
+    for (HWND h : Descendants(top))
+      Out("    " + Narrow(ClassOf(h)) + " #" + std::to_string(GetDlgCtrlID(h)) + " " +
+          Quote(TextOf(h)) + (IsWindowEnabled(h) ? "" : " disabled"));
+  }
+  try {
+    Shot(nullptr, "FAIL-screen");
+  } catch (const StepFailed&) {
+  }
+}
+
+void Driver::Run(const std::vector<std::string>& w) {
+  const std::string& op = w[0];
+  auto arg = [&](size_t i) -> const std::string& {
+    if (i >= w.size()) Fail("missing argument " + std::to_string(i) + " of " + op);
+    return w[i];
+  };
+  auto warg = [&](size_t i) { return Widen(arg(i)); };
+  if (op == "timeout") {
+    timeout_ = static_cast<DWORD>(std::stoul(arg(1))) * 1000;
+  } else if (op == "start") {
+    Start();
+  } else if (op == "window") {
+    Meet(WaitWindow(pi_.dwProcessId, warg(1), L""));
+  } else if (op == "foreign") {
+    Meet(WaitWindow(0, warg(1), w.size() > 2 ? warg(2) : L""));
+  } else if (op == "gone") {
+    if (!Poll([&] { return TopWindows(pi_.dwProcessId, warg(1)).empty(); }, timeout_))
+      Fail("window " + arg(1) + " still shown");
+  } else if (op == "caption") {
+    // The title of a window behind the current one, which stays current.
+    auto shown = TopWindows(pi_.dwProcessId, warg(1));
+    if (shown.empty()) Fail("no window " + arg(1));
+    if (TextOf(shown[0]) != warg(2)) Fail("title is " + Quote(TextOf(shown[0])));
+  } else if (op == "title") {
+    std::wstring t;
+    if (!Poll([&] { return (t = TextOf(Current())) == warg(1); }, 5000))
+      Fail("title is " + Quote(t));
+  } else if (op == "has") {
+    Control(warg(1));
+  } else if (op == "hasprefix") {
+    ControlByPrefix(warg(1));
+  } else if (op == "lacks") {
+    for (HWND h : Descendants(Current()))
+      if (TextOf(h) == warg(1)) Fail("control " + Quote(warg(1)) + " is there");
+  } else if (op == "click") {
+    Click(Control(warg(1)));
+  } else if (op == "check") {
+    SetCheck(warg(1), arg(2) == "1");
+  } else if (op == "checked") {
+    LRESULT state = Send(Control(warg(1)), BM_GETCHECK, 0, 0);
+    if ((state == BST_CHECKED) != (arg(2) == "1"))
+      Fail(arg(1) + " has state " + std::to_string(state));
+  } else if (op == "enabled") {
+    if ((IsWindowEnabled(Control(warg(1))) != FALSE) != (arg(2) == "1"))
+      Fail(arg(1) + " is not in enabled state " + arg(2));
+  } else if (op == "clientheight") {
+    RECT r{};
+    int want = std::stoi(arg(1));
+    if (!Poll([&] { return GetClientRect(Current(), &r) && r.bottom == want; }, 5000))
+      Fail("client height " + std::to_string(r.bottom));
+  } else if (op == "pick") {
+    PickLine(warg(1));
+  } else if (op == "selected") {
+    std::wstring shown = TextOf(Combo());
+    if (shown.compare(0, warg(1).size(), warg(1)) != 0) Fail("the list shows " + Quote(shown));
+    Out("SELECTED " + Narrow(shown));
+  } else if (op == "message") {
+    AnswerMessage(warg(1), arg(2), warg(3));
+  } else if (op == "save") {
+    SaveAs(warg(1), warg(2), warg(3));
+  } else if (op == "editfile") {
+    CompareEditWithFile(warg(1));
+  } else if (op == "close") {
+    HWND h = Current();
+    PostMessageW(h, WM_CLOSE, 0, 0);
+    if (!Poll([&] { return !IsWindow(h); }, timeout_)) Fail("window did not close");
+    current_ = nullptr;
+  } else if (op == "alive") {
+    if (!AppRunning()) Fail("the program has ended");
+  } else if (op == "exit") {
+    ExpectExit(static_cast<DWORD>(std::stoul(arg(1))));
+  } else if (op == "sh") {
+    int rc = RunUnix(arg(1));
+    if (rc != 0) Fail("check failed with status " + std::to_string(rc));
+  } else if (op == "shot") {
+    Shot(Current(), arg(1));
+  } else {
+    Fail("unknown step");
+  }
+}
+
+std::vector<std::string> ReadLines(const std::wstring& path) {
+  HANDLE f =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot read " + Narrow(path));
+  std::string bytes(GetFileSize(f, nullptr), '\0');
+  DWORD got = 0;
+  ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+  CloseHandle(f);
+  bytes.resize(got);
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find('\n', start);
+    if (end == std::string::npos) end = bytes.size();
+    lines.push_back(bytes.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::wstring app, script;
+  std::string shots;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    std::wstring key = argv[i];
+    if (key == L"--app") app = argv[i + 1];
+    if (key == L"--script") script = argv[i + 1];
+    if (key == L"--shots") shots = Narrow(argv[i + 1]);
+  }
+  if (app.empty() || script.empty()) {
+    Out("usage: driver --app <Setup.exe> --script <steps> [--shots <unix folder>]");
+    return 2;
+  }
+  std::vector<std::string> lines;
+  try {
+    lines = ReadLines(script);
+  } catch (const std::exception& e) {
+    Out(std::string("FAIL ") + e.what());
+    return 1;
+  }
+  Driver driver(app, shots);
+  int checks = 0;
+  for (size_t n = 0; n < lines.size(); ++n) {
+    std::string line = lines[n];
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    try {
+      std::vector<std::string> words = Split(line);
+      driver.Run(words);
+      ++checks;
+      Out("PASS " + line);
+    } catch (const std::exception& e) {
+      Out("FAIL line " + std::to_string(n + 1) + ": " + line);
+      Out("     " + std::string(e.what()));
+      driver.Diagnose();
+      return 1;
+    }
+  }
+  if (driver.AppRunning()) {
+    Out("FAIL the program is still running at the end of the script");
+    driver.Diagnose();
+    return 1;
+  }
+  Out("PASS all " + std::to_string(checks) + " steps");
+  return 0;
+}
