@@ -9,10 +9,16 @@ namespace {
 enum Row { Label1, ProgressBar1 };
 
 // English only: these captions are never cut to a language.
+using enum Kind;
+
+// clang-format off
 constexpr ControlDef kLoadingControls[] = {
-    {"Label1", Kind::Label, -1, {0, 0, 0, 0}, "Loading resource data", -1, 0, nullptr},
-    {"ProgressBar1", Kind::Progress, -1, {0, 16, 353, 15}, "", -1, 0, nullptr},
+    {"Label1", Label, -1, {0, 0, 0, 0}, -1, 0,
+     nullptr, "Loading resource data"},
+    {"ProgressBar1", Progress, -1, {0, 16, 353, 15}, -1, 0,
+     nullptr, ""},
 };
+// clang-format on
 
 constexpr WindowDef kLoadingDef{L"TLoading", "Loading", Frame::Tool, 361, 32, kLoadingControls};
 

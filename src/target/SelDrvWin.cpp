@@ -12,49 +12,24 @@ namespace {
 
 enum Row { Label1, TargetDriveLst, BitBtn1, BitBtn2, ExtractBtn, ToolChk };
 
+using enum Kind;
+
+// clang-format off
 constexpr ControlDef kSelDrvControls[] = {
-    {"Label1",
-     Kind::Label,
-     -1,
-     {8, 8, 0, 0},
-     "Select setup target drive.|セットアップ対象ドライブを選択してください。",
-     -1,
-     0,
-     nullptr},
-    {"TargetDriveLst", Kind::DropList, -1, {8, 32, 225, 21}, "", 0, kTerminalFont, nullptr},
-    {"BitBtn1",
-     Kind::Button,
-     -1,
-     {79, 64, 73, 25},
-     "OK",
-     1,
-     kDefault | kClosesOk | kGlyphOk,
-     nullptr},
-    {"BitBtn2",
-     Kind::Button,
-     -1,
-     {159, 64, 73, 25},
-     "Cancel",
-     2,
-     kCancel | kClosesCancel | kGlyphCancel,
-     nullptr},
-    {"ExtractBtn",
-     Kind::Button,
-     -1,
-     {8, 120, 217, 25},
-     "extract all files to...|全ての内部ファイルを展開する",
-     3,
-     0,
-     &TSelDrv::ExtractBtnClick},
-    {"ToolChk",
-     Kind::CheckBox,
-     -1,
-     {8, 96, 225, 17},
-     "tool for developers.|開発者向けツール",
-     4,
-     0,
-     &TSelDrv::ToolChkClick},
+    {"Label1", Label, -1, {8, 8, 0, 0}, -1, 0,
+     nullptr, "Select setup target drive.|セットアップ対象ドライブを選択してください。"},
+    {"TargetDriveLst", DropList, -1, {8, 32, 225, 21}, 0, kTerminalFont,
+     nullptr, ""},
+    {"BitBtn1", Button, -1, {79, 64, 73, 25}, 1, kDefault | kClosesOk | kGlyphOk,
+     nullptr, "OK"},
+    {"BitBtn2", Button, -1, {159, 64, 73, 25}, 2, kCancel | kClosesCancel | kGlyphCancel,
+     nullptr, "Cancel"},
+    {"ExtractBtn", Button, -1, {8, 120, 217, 25}, 3, 0,
+     &TSelDrv::ExtractBtnClick, "extract all files to...|全ての内部ファイルを展開する"},
+    {"ToolChk", CheckBox, -1, {8, 96, 225, 17}, 4, 0,
+     &TSelDrv::ToolChkClick, "tool for developers.|開発者向けツール"},
 };
+// clang-format on
 
 // The client height is set by ToolChkClick.
 constexpr WindowDef kSelDrvDef{L"TSelDrv", "SelDrv", Frame::Dialog, 239, 117, kSelDrvControls};

@@ -43,10 +43,10 @@ struct ControlDef {
   Kind kind;
   int parent;  // row of the group box the rect is relative to, -1 for the client area
   Rect96 rect;
-  std::string_view caption;
   int tab;  // tab order among siblings, -1 for none
   unsigned flags;
   Handler handler;
+  std::string_view caption;
 };
 
 enum class Frame { Main, Dialog, Tool };
