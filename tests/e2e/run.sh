@@ -343,6 +343,18 @@ export E2E_PAYLOAD="$E2E_WORK/payload"
 cd "$here/../.." || exit 1
 source scripts/wine-env.sh
 
+# The PE header's machine field: 014c for i686, 8664 for x86-64.
+pe_machine() {
+  local at
+  at=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+  od -An -tx2 -j$((at + 4)) -N2 "$1" | tr -d ' '
+}
+if [ "$(pe_machine "$E2E_DRIVER")" = 014c ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  echo "FAIL $E2E_SCENARIO: this kernel runs no 32-bit code (ia32 emulation is off), so the i686"
+  echo "     build cannot run under Wine here; build Setup.exe and the driver for x86-64."
+  exit 1
+fi
+
 rm -rf "$E2E_WORK"
 mkdir -p "$E2E_WORK"
 "$E2E_PACK" extract "$E2E_ARCHIVE" "$E2E_PAYLOAD" >/dev/null || { echo "FAIL cannot unpack the archive"; exit 1; }

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# The demo: builds Setup.exe, maps a card folder as drive E: (volume label CARD) in a Wine prefix
+# of our own and runs the program. On your display when one is reachable you are the user;
+# otherwise it runs under Xvfb and the end-to-end driver clicks through a default setup,
+# photographing every window. Then it prints the card's tree, the setup log and where the
+# screenshots are.
+#
+# SETUP_WIN32_DIR names an existing build of Setup.exe and the driver to use instead of building
+# the presets (for example an x86-64 build on a kernel that runs no 32-bit code).
+set -uo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh || exit 1
+
+if [ -n "${SETUP_WIN32_DIR:-}" ]; then
+  win_dir=$SETUP_WIN32_DIR
+else
+  win_dir=build/win32
+  cmake --preset host >/dev/null && cmake --build --preset host || exit 1
+  cmake --preset win32 >/dev/null && cmake --build --preset win32 || exit 1
+fi
+setup_exe="$win_dir/Setup.exe"
+driver_exe="$win_dir/tests/e2e/driver.exe"
+
+# A display that is set but cannot be reached (a stale DISPLAY over ssh) counts as none.
+interactive=0
+if [ -n "${DISPLAY:-}" ] && timeout 5 xwd -root -silent >/dev/null 2>&1; then
+  interactive=1
+else
+  unset DISPLAY
+fi
+source scripts/wine-env.sh
+
+card="$PWD/build/demo/card"
+app_dir="$WINEPREFIX/drive_c/demo"
+shots="$PWD/build/screenshots/demo"
+rm -rf "$card" "$app_dir" "$shots"
+mkdir -p "$card" "$app_dir" "$shots"
+echo CARD >"$card/.windows-label"
+wineserver -k 2>/dev/null
+ln -sfn "$card" "$WINEPREFIX/dosdevices/e:"
+cp "$setup_exe" "$app_dir/Setup.exe"
+
+status=0
+if [ $interactive = 1 ]; then
+  echo "Setup.exe runs on $DISPLAY; drive E: is $card."
+  "$WINE" 'C:\demo\Setup.exe' || status=$?
+else
+  echo "No display: Setup.exe runs under Xvfb ($DISPLAY), driven through a default setup."
+  timeout 300 "$WINE" "$driver_exe" --app 'C:\demo\Setup.exe' \
+    --script "Z:$PWD/tests/e2e/steps/demo.steps" --shots "$shots" || status=$?
+  wineserver -k 2>/dev/null
+fi
+
+echo
+echo "== The card (drive E:, $card)"
+(cd "$card" && find . -mindepth 1 ! -name .windows-label -printf '%y %9s  %P\n' | LC_ALL=C sort -k3)
+echo
+echo "== Setup.log"
+if [ -f "$app_dir/Setup.log" ]; then tr -d '\r' <"$app_dir/Setup.log"; else echo "(none: no setup ran)"; fi
+echo
+echo "== Setup.ini"
+if [ -f "$app_dir/Setup.ini" ]; then tr -d '\r' <"$app_dir/Setup.ini"; else echo "(none)"; fi
+echo
+if [ -n "$(ls -A "$shots")" ]; then
+  echo "Screenshots: $shots"
+  ls "$shots"
+else
+  echo "Screenshots: none (they are taken when the driver runs the program under Xvfb)"
+fi
+rm -f "$WINEPREFIX/dosdevices/e:"
+exit $status
