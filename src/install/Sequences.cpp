@@ -98,7 +98,9 @@ void Sequences::StartupTimerTimer() {
 }
 
 void Sequences::SetupBtnClick() {
-  if (chosenDriveRoot.empty()) return;
+  // No drive chosen means no target root to anchor the paths; after an end request a click
+  // still queued from before must not start the installation again.
+  if (chosenDriveRoot.empty() || services_.ui.EndRequested()) return;
   targetRoot = chosenDriveRoot;
   SetupLog log(services_.fs, screens_.Caption(), LogPath);
   log.WriteLog("StartPath=" + startPath);

@@ -314,6 +314,19 @@ TEST_F(SequencesTest, ArchiveThatFailsToLoadHidesTheLoadingWindowAndLeavesSetupD
   }
 }
 
+TEST_F(SequencesTest, NoDriveInTheListLeavesSetupDisabledAndUnable) {
+  StoreLanguage("0");
+  screens.drives.lines.clear();
+  screens.drives.selected = -1;
+  Start();
+  EXPECT_EQ(screens.targetDriveLabel, "TargetDrive ");
+  EXPECT_EQ(seq.chosenDriveRoot, "");
+  EXPECT_FALSE(screens.setupEnabled);
+  seq.SetupBtnClick();
+  EXPECT_FALSE(fs.FileExists(kLog));
+  EXPECT_EQ(seq.targetRoot, "");
+}
+
 class SetupTest : public SequencesTest {
  protected:
   void SetUp() override {
@@ -351,6 +364,11 @@ TEST_F(SetupTest, CompleteSetupInstallsShowsTheDialogOpensGlobalIniSavesAndEnds)
   EXPECT_EQ(processes.started[0].commandLine,
             "C:\\WINDOWS\\system32\\cmd.exe /c \"\"notepad.exe\" \"global.ini\"\"");
   EXPECT_EQ(profile.ReadString(kIni, "system", "TargetDrive", ""), "E:\\");
+  EXPECT_EQ(ui.endRequests, 1);
+
+  // A click queued while the sequence ran arrives after the end request: nothing runs again.
+  seq.SetupBtnClick();
+  EXPECT_EQ(LogLines().size(), log.size());
   EXPECT_EQ(ui.endRequests, 1);
 }
 

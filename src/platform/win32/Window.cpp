@@ -360,10 +360,12 @@ bool Window::RunModal() {
   if (owner) CenterOn(owner);
   modalDone_ = false;
   modalOk_ = false;
+  inModal_ = true;
   if (owner) EnableWindow(owner, FALSE);
   ShowWindow(hwnd_, SW_SHOW);
   if (const HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE)) SetFocus(first);
   const bool completed = app_.ModalLoop(hwnd_, modalDone_);
+  inModal_ = false;
   // The owner is enabled before the dialog hides so that it gets the activation back.
   if (owner) EnableWindow(owner, TRUE);
   ShowWindow(hwnd_, SW_HIDE);
@@ -381,11 +383,13 @@ void Window::Command(int id, unsigned code) {
     // Enter without a default button, and Esc, from the dialog manager.
     const unsigned role = id == IDOK ? kDefault : kCancel;
     for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
-      if ((rows[row].flags & role) && IsWindowEnabled(items_[row])) {
-        Command(kFirstId + row, BN_CLICKED);
-        break;
+      if (rows[row].flags & role) {
+        if (IsWindowEnabled(items_[row])) Command(kFirstId + row, BN_CLICKED);
+        return;
       }
     }
+    // A dialog without a Cancel button still closes on Esc, as with its close box.
+    if (id == IDCANCEL && inModal_) EndModal(false);
     return;
   }
   const int row = id - kFirstId;

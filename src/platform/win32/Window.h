@@ -119,6 +119,7 @@ class Window {
   HICON cancelGlyph_ = nullptr;
   bool modalDone_ = false;
   bool modalOk_ = false;
+  bool inModal_ = false;
 };
 
 }  // namespace setup::win
