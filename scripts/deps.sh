@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(build-essential cmake googletest libgtest-dev clang-format
   g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine32:i386 wine64 xvfb x11-apps imagemagick fonts-ipafont-gothic fonts-ipafont-mincho)
 
 missing=()
