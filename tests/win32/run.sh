@@ -2,11 +2,17 @@
 # Runs the Win32 test program under Wine: a scratch folder becomes drive Q: with the volume
 # label SETUPTEST, and where this system lets us mount one, a 1 MiB RAM disk becomes drive R:,
 # a card that fills up. Both are gone afterwards. Exits with the test program's status.
-# WINE picks the loader (default: wine); extra arguments go to the test program.
+# WINE overrides the loader; extra arguments go to the test program.
 set -u
 exe=$1
 shift
-wine=${WINE:-wine}
+# The PE header's machine field: 8664 for a 64-bit build, which needs Wine's 64-bit loader.
+machine=$(od -An -tx2 -j $(($(od -An -tu4 -j60 -N4 "$exe") + 4)) -N2 "$exe" | tr -d ' ')
+if [ "$machine" = 8664 ]; then
+  wine=${WINE:-$(command -v wine64 || echo /usr/lib/wine/wine64)}
+else
+  wine=${WINE:-wine}
+fi
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEPREFIX=${WINEPREFIX:-$(dirname "$exe")/wineprefix}
 if [ ! -d "$WINEPREFIX/dosdevices" ]; then
@@ -44,7 +50,14 @@ if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8'; then
   fi
   [ -f "$locales/ja_JP.UTF-8/LC_CTYPE" ] && export LOCPATH=$locales
 fi
+japanese=()
 if [ -n "${LOCPATH:-}" ] || locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8'; then
-  export LC_ALL=ja_JP.UTF-8
+  japanese=(LC_ALL=ja_JP.UTF-8)
 fi
-"$wine" "$exe" "$@"
+env "${japanese[@]}" "$wine" "$exe" "$@"
+status=$?
+if [ $status -eq 126 ] && [ "$machine" = 014c ]; then
+  echo "run.sh: this machine cannot execute 32-bit x86 code (no IA32 emulation in its kernel)," \
+    "so Wine cannot start $exe" >&2
+fi
+exit $status
