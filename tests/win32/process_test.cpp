@@ -148,25 +148,5 @@ TEST_F(ExecDosCommandTest, PumpsMessagesWhileWaiting) {
   DestroyWindow(window);
 }
 
-TEST_F(ExecDosCommandTest, WithoutWaitReturnsWhileTheCommandRuns) {
-  const std::string marker = scratch.Path("later.txt");
-  ExecDosCommand(processes, ui, false, scratch.Folder(),
-                 QuotedSelf() + " --child-sleep-write 1500 \"" + marker + "\"");
-  EXPECT_EQ(GetFileAttributesW(ToWide(marker).c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(ui.pumps, 0);
-  for (int i = 0; i < 300 && GetFileAttributesW(ToWide(marker).c_str()) == INVALID_FILE_ATTRIBUTES;
-       ++i)
-    Sleep(100);
-  EXPECT_EQ(RawRead(marker), "done");
-}
-
-TEST_F(ExecDosCommandTest, NoInterpreterNoLaunch) {
-  const std::string marker = scratch.Path("never.txt");
-  EnvGuard guard(L"ComSpec", nullptr);
-  ExecDosCommand(processes, ui, true, scratch.Folder(), "echo x> never.txt");
-  Sleep(300);
-  EXPECT_EQ(GetFileAttributesW(ToWide(marker).c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
 }  // namespace
 }  // namespace setup::test
