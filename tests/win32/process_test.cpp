@@ -13,6 +13,7 @@ class EnvGuard {
  public:
   EnvGuard(const wchar_t* name, const std::wstring* value) : name_(name) {
     wchar_t buffer[32768];
+    SetLastError(ERROR_SUCCESS);
     const DWORD n = GetEnvironmentVariableW(name, buffer, 32768);
     if (n > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND) {
       old_.assign(buffer, n);
