@@ -1,13 +1,32 @@
 // Drives Setup.exe the way a user would, from another process: waits for its windows by class,
-// finds controls by caption, clicks, answers dialogs, and photographs every window it meets.
-// One driver serves every scenario; the steps come from a small script file (see README.md
-// beside this file). Prints one PASS or FAIL line per checking step; exit status 0 when the
-// whole script passed.
+// finds controls by caption, clicks, answers dialogs, and photographs every window it meets
+// (through Xvfb's screen, so the picture is what a person would see). One driver serves every
+// scenario; prints PASS or FAIL per step and exits with 0 only when the whole script passed.
 //
-//   driver.exe --app C:\e2e\x\Setup.exe --script Z:/path/steps.txt --shots /unix/folder
+//   driver.exe --app C:\e2e\x\Setup.exe --script Z:/path/x.steps [--shots /unix/folder]
+//
+// Steps, one a line; "..." groups words, "" inside quotes is one quote, # starts a comment:
+//   start                        start the program and wait until it is idle
+//   window <class>               wait for a shown, enabled window of the program; it becomes
+//                                the current window and is photographed the first time
+//   foreign <class> [title part] the same for a window of any process (Notepad)
+//   title <text>                 the current window's title
+//   caption <class> <text>       the title of another shown window of the program
+//   has <caption>, hasprefix <text>, lacks <caption>    controls of the current window
+//   click <caption>              press a button (BM_CLICK, posted)
+//   check <caption> 0|1          untick or tick a check box or radio button by clicking it
+//   checked <caption> 0|1, enabled <caption> 0|1, clientheight <pixels>
+//   pick <prefix>                select the drop-down list's first line with that prefix
+//   selected <prefix>            the drop-down list shows such a line
+//   message <title> is|contains <text>    answer a message box with OK
+//   save <title> <proposed name> <path>   fill in the save dialog and confirm it
+//   editfile <path>              the current window's edit control shows the file's text
+//   close                        close the current window
+//   alive, exit <code>           the program is running; it ends with that exit code
+//   sh <command>                 a Unix command, which must end with status 0
+//   shot <name>                  one more screenshot of the current window
 #include <windows.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <stdexcept>
@@ -223,7 +242,7 @@ class Driver {
 
   std::wstring app_;
   std::string shots_;
-  DWORD timeout_ = 30000;
+  const DWORD timeout_ = 30000;
   PROCESS_INFORMATION pi_{};
   HWND current_ = nullptr;
   std::set<HWND> shot_;
@@ -275,8 +294,8 @@ void Driver::Meet(HWND hwnd) {
 // Wine starts a Unix program when CreateProcess is handed an ELF file, but gives back no
 // handle; the command therefore leaves its status in a file that we poll.
 int Driver::RunUnix(const std::string& command) {
-  std::string status = shots_ + "/.status-" + std::to_string(GetCurrentProcessId()) + "-" +
-                       std::to_string(++unixRuns_);
+  std::string status = (shots_.empty() ? "/tmp" : shots_) + "/.status-" +
+                       std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++unixRuns_);
   std::wstring statusWin = L"Z:" + Widen(status);
   DeleteFileW(statusWin.c_str());
   std::string script = "(" + command + ") </dev/null; echo $? > '" + status + "'";
@@ -513,17 +532,12 @@ void Driver::Run(const std::vector<std::string>& w) {
     return w[i];
   };
   auto warg = [&](size_t i) { return Widen(arg(i)); };
-  if (op == "timeout") {
-    timeout_ = static_cast<DWORD>(std::stoul(arg(1))) * 1000;
-  } else if (op == "start") {
+  if (op == "start") {
     Start();
   } else if (op == "window") {
     Meet(WaitWindow(pi_.dwProcessId, warg(1), L""));
   } else if (op == "foreign") {
     Meet(WaitWindow(0, warg(1), w.size() > 2 ? warg(2) : L""));
-  } else if (op == "gone") {
-    if (!Poll([&] { return TopWindows(pi_.dwProcessId, warg(1)).empty(); }, timeout_))
-      Fail("window " + arg(1) + " still shown");
   } else if (op == "caption") {
     // The title of a window behind the current one, which stays current.
     auto shown = TopWindows(pi_.dwProcessId, warg(1));
@@ -629,6 +643,7 @@ int wmain(int argc, wchar_t** argv) {
     Out(std::string("FAIL ") + e.what());
     return 1;
   }
+  Out("driver " + Narrow(script));
   Driver driver(app, shots);
   int checks = 0;
   for (size_t n = 0; n < lines.size(); ++n) {
