@@ -6,7 +6,7 @@
 # screenshots are.
 #
 # SETUP_WIN32_DIR names an existing build of Setup.exe and the driver to use instead of building
-# the presets (for example an x86-64 build on a kernel that runs no 32-bit code).
+# the presets.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh || exit 1
@@ -17,6 +17,12 @@ else
   win_dir=build/win32
   cmake --preset host >/dev/null && cmake --build --preset host || exit 1
   cmake --preset win32 >/dev/null && cmake --build --preset win32 || exit 1
+  # A kernel without ia32 emulation runs no 32-bit code: Wine then runs the x86-64 build.
+  if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    echo "This kernel runs no 32-bit code: the demo runs the x86-64 build of the same sources."
+    win_dir=build/win64
+    cmake --preset win64 >/dev/null && cmake --build --preset win64 || exit 1
+  fi
 fi
 setup_exe="$win_dir/Setup.exe"
 driver_exe="$win_dir/tests/e2e/driver.exe"
