@@ -8,7 +8,7 @@
 # SETUP_WIN32_DIR names an existing build of Setup.exe and the driver to use instead of building
 # the presets.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 bash scripts/deps.sh || exit 1
 
 if [ -n "${SETUP_WIN32_DIR:-}" ]; then

@@ -122,8 +122,10 @@ card_complete() {
   while read -r name id boot; do
     cmp -s <(expected_rom "$id" "$boot") "$E2E_CARD/$name" || { echo "  wrong ROM image: $name"; bad=1; }
   done < <(rom_rows)
-  [ -d "$E2E_CARD/Skylarch/banner" ] && [ -z "$(ls -A "$E2E_CARD/Skylarch/banner")" ] ||
-    { echo "  no empty Skylarch/banner"; bad=1; }
+  if [ ! -d "$E2E_CARD/Skylarch/banner" ] || [ -n "$(ls -A "$E2E_CARD/Skylarch/banner")" ]; then
+    echo "  no empty Skylarch/banner"
+    bad=1
+  fi
   diff <({ conf_entries; echo SkylarchMakeIcon.exe; rom_rows | cut -d' ' -f1; cat "$extra"; } |
     tr '\\' '/' | LC_ALL=C sort) <(card_files) >"$E2E_WORK/tree.diff" ||
     { echo "  unexpected card contents:"; head -n 20 "$E2E_WORK/tree.diff"; bad=1; }
@@ -142,12 +144,15 @@ ini_section() {
     section == tolower(want) && /=/ { print }' | LC_ALL=C sort
 }
 
+# settings_are <isJP or empty for none> <OpenGlobalINI> [configuration key unticked]: the
+# default choices otherwise.
 settings_are() {
-  local isjp=$1 open=$2 bad=0
+  local isjp=$1 open=$2 off=${3:-} bad=0
   [ -f "$E2E_APPDIR/Setup.ini" ] || { echo "  no Setup.ini"; return 1; }
   diff <(ini_section system) <(printf '%s\n' 'ExistBackup=1' "OpenGlobalINI=$open" 'TargetDrive=E:\' \
     ${isjp:+"isJP=$isjp"} | LC_ALL=C sort) || bad=1
-  diff <(ini_section configuration) <(printf '%s=1\n' SE Skin font global.ini savename.txt) || bad=1
+  diff <(ini_section configuration) <(printf '%s=1\n' SE Skin font global.ini savename.txt |
+    sed "s/^$off=1\$/$off=0/") || bad=1
   diff <(ini_section rom) <(printf '%s\n' EWSD=1 EZSD=0 M3CF=1 M3SD=1 MMCF=1 MPCF=1 NMMC=0 \
     SCCF=1 SCMS=1 SCSD=1) || bad=1
   return $bad
@@ -178,8 +183,8 @@ prepare() {
 # session that fails to come up says why; such a start (no line from the driver at all) is
 # tried once more in a fresh session, since it says nothing about the program.
 drive() {
-  local steps=$1 try rc out="$E2E_WORK/driver-run.log"
-  for try in 1 2; do
+  local steps=$1 rc out="$E2E_WORK/driver-run.log"
+  for _ in 1 2; do
     echo "--- driver: $steps" | tee -a "$E2E_WORK/driver.log"
     : >"$out"
     WINEDEBUG=fixme-all timeout 120 "$WINE" "$E2E_DRIVER" --app "C:\\e2e\\$E2E_SCENARIO\\Setup.exe" \
@@ -321,11 +326,18 @@ hook_failure_midway() {
   snapshot before-again
 }
 
+own_ini_kept() {
+  [ ! -e "$E2E_CARD/Skylarch/global.ini.bak" ] && cmp -s "$E2E_WORK/own.ini" "$E2E_CARD/Skylarch/global.ini"
+}
+
 scenario_open_global_ini() {
   prepare
+  mkdir -p "$E2E_CARD/Skylarch"
+  printf '; the card'"'"'s own global.ini\r\n[System]\r\nLanguage=1\r\n' >"$E2E_CARD/Skylarch/global.ini"
+  cp "$E2E_CARD/Skylarch/global.ini" "$E2E_WORK/own.ini"
   drive open_global_ini || return
-  check "Setup.ini holds OpenGlobalINI=1" settings_are "" 1
-  check "the card is complete" card_complete
+  check "the card's own global.ini is neither replaced nor backed up" own_ini_kept
+  check "Setup.ini holds OpenGlobalINI=1 and global.ini=0" settings_are "" 1 global.ini
 }
 
 # ---- main ----
@@ -342,7 +354,8 @@ if [ $# -lt 6 ]; then
 fi
 export E2E_SCENARIO=$1 E2E_SETUP=$2 E2E_DRIVER=$3 E2E_ARCHIVE=$4 E2E_PACK=$5
 export E2E_SHOTS="$6/$1" E2E_RUN="$here/run.sh"
-export E2E_WORK="$(dirname "$E2E_SETUP")/e2e/$1"
+E2E_WORK="$(dirname "$E2E_SETUP")/e2e/$1"
+export E2E_WORK
 export E2E_PAYLOAD="$E2E_WORK/payload"
 
 cd "$here/../.." || exit 1
