@@ -4,8 +4,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake googletest libgtest-dev clang-format
-  g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
-  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev
+  g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine32:i386 wine64 xvfb x11-apps imagemagick fonts-ipafont-gothic fonts-ipafont-mincho)
 
 missing=()
@@ -19,7 +19,9 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
+# A mirror in the middle of a sync fails one index now and then; the lists it did fetch still
+# serve, so a failed update is tried once more and then passed over.
+apt-get update -qq || { sleep 10; apt-get update -qq; } || echo "apt-get update failed; using the package lists at hand"
 # Security updates are published for amd64 only on some mirrors; preferring the release's own
 # versions keeps the amd64 and i386 halves of Wine's libraries at the same version.
 apt-get install -y -qq -t bookworm "${missing[@]}" >/dev/null
