@@ -6,12 +6,15 @@
 //   driver.exe --app C:\e2e\x\Setup.exe --script Z:/path/x.steps [--shots /unix/folder]
 //
 // Steps, one a line; "..." groups words, "" inside quotes is one quote, # starts a comment:
+//   resource <name> <file>       before start: the program's RCDATA resource is replaced
 //   start                        start the program and wait until it is idle
 //   window <class>               wait for a shown, enabled window of the program; it becomes
 //                                the current window and is photographed the first time
 //   foreign <class> [title part] the same for a window of any process (Notepad)
+//   in <class>                   a shown window of the program becomes the current window,
+//                                enabled or not (the main window behind a dialog)
+//   gone <class>                 no window of the class is shown any more
 //   title <text>                 the current window's title
-//   caption <class> <text>       the title of another shown window of the program
 //   has <caption>, hasprefix <text>, lacks <caption>    controls of the current window
 //   click <caption>              press a button (BM_CLICK, posted)
 //   check <caption> 0|1          untick or tick a check box or radio button by clicking it
@@ -68,6 +71,18 @@ struct StepFailed : std::runtime_error {
 
 [[noreturn]] void Fail(const std::string& why) {
   throw StepFailed(why);
+}
+
+std::string ReadWhole(const std::wstring& path) {
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) Fail("cannot read " + Narrow(path));
+  std::string bytes(GetFileSize(f, nullptr), '\0');
+  DWORD got = 0;
+  ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+  CloseHandle(f);
+  bytes.resize(got);
+  return bytes;
 }
 
 std::string Quote(const std::wstring& w) {
@@ -203,6 +218,7 @@ class Driver {
   }
 
   void Start();
+  void ReplaceResource(const std::wstring& name, const std::wstring& file);
   HWND WaitWindow(DWORD pid, const std::wstring& cls, const std::wstring& titlePart);
   void Meet(HWND hwnd);
   void Shot(HWND hwnd, const std::string& name);
@@ -259,6 +275,29 @@ void Driver::Start() {
     Fail("cannot start " + Narrow(app_) + " (error " + std::to_string(GetLastError()) + ")");
   WaitForInputIdle(pi_.hProcess, timeout_);
   Out("started " + Narrow(app_) + " as process " + std::to_string(pi_.dwProcessId));
+}
+
+BOOL CALLBACK FirstLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD lang, LONG_PTR lp) {
+  *reinterpret_cast<WORD*>(lp) = lang;
+  return FALSE;
+}
+
+// Swaps the payload for other bytes, as a damaged download would; replacing needs the language
+// the resource compiler gave the original, or the program would carry both.
+void Driver::ReplaceResource(const std::wstring& name, const std::wstring& file) {
+  std::string bytes = ReadWhole(file);
+  WORD lang = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
+  if (HMODULE mod = LoadLibraryExW(app_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
+    EnumResourceLanguagesW(mod, RT_RCDATA, name.c_str(), FirstLanguage,
+                           reinterpret_cast<LONG_PTR>(&lang));
+    FreeLibrary(mod);
+  }
+  HANDLE update = BeginUpdateResourceW(app_.c_str(), FALSE);
+  if (!update ||
+      !UpdateResourceW(update, RT_RCDATA, name.c_str(), lang, bytes.data(),
+                       static_cast<DWORD>(bytes.size())) ||
+      !EndUpdateResourceW(update, FALSE))
+    Fail("cannot replace the resource (error " + std::to_string(GetLastError()) + ")");
 }
 
 // A window counts once it is visible and enabled: an owner stays disabled while its modal
@@ -490,14 +529,7 @@ void Driver::CompareEditWithFile(const std::wstring& path) {
   for (HWND h : Descendants(Current()))
     if (_wcsicmp(ClassOf(h).c_str(), L"Edit") == 0) edit = h;
   if (!edit) Fail("no edit control");
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) Fail("cannot read " + Narrow(path));
-  std::string bytes(GetFileSize(f, nullptr), '\0');
-  DWORD got = 0;
-  ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-  CloseHandle(f);
-  bytes.resize(got);
+  const std::string bytes = ReadWhole(path);
   std::wstring shown;
   if (!Poll(
           [&] {
@@ -532,17 +564,21 @@ void Driver::Run(const std::vector<std::string>& w) {
     return w[i];
   };
   auto warg = [&](size_t i) { return Widen(arg(i)); };
-  if (op == "start") {
+  if (op == "resource") {
+    ReplaceResource(warg(1), warg(2));
+  } else if (op == "start") {
     Start();
   } else if (op == "window") {
     Meet(WaitWindow(pi_.dwProcessId, warg(1), L""));
   } else if (op == "foreign") {
     Meet(WaitWindow(0, warg(1), w.size() > 2 ? warg(2) : L""));
-  } else if (op == "caption") {
-    // The title of a window behind the current one, which stays current.
+  } else if (op == "in") {
     auto shown = TopWindows(pi_.dwProcessId, warg(1));
-    if (shown.empty()) Fail("no window " + arg(1));
-    if (TextOf(shown[0]) != warg(2)) Fail("title is " + Quote(TextOf(shown[0])));
+    if (shown.empty()) Fail("no window " + arg(1) + " is shown");
+    current_ = shown[0];
+  } else if (op == "gone") {
+    if (!Poll([&] { return TopWindows(pi_.dwProcessId, warg(1)).empty(); }, 5000))
+      Fail("window " + arg(1) + " is still shown");
   } else if (op == "title") {
     std::wstring t;
     if (!Poll([&] { return (t = TextOf(Current())) == warg(1); }, 5000))
@@ -577,6 +613,7 @@ void Driver::Run(const std::vector<std::string>& w) {
     if (shown.compare(0, warg(1).size(), warg(1)) != 0) Fail("the list shows " + Quote(shown));
     Out("SELECTED " + Narrow(shown));
   } else if (op == "message") {
+    if (arg(2) != "is" && arg(2) != "contains") Fail("say is or contains");
     AnswerMessage(warg(1), arg(2), warg(3));
   } else if (op == "save") {
     SaveAs(warg(1), warg(2), warg(3));
@@ -602,14 +639,7 @@ void Driver::Run(const std::vector<std::string>& w) {
 }
 
 std::vector<std::string> ReadLines(const std::wstring& path) {
-  HANDLE f =
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot read " + Narrow(path));
-  std::string bytes(GetFileSize(f, nullptr), '\0');
-  DWORD got = 0;
-  ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-  CloseHandle(f);
-  bytes.resize(got);
+  const std::string bytes = ReadWhole(path);
   std::vector<std::string> lines;
   size_t start = 0;
   while (start < bytes.size()) {

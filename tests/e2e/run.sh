@@ -299,6 +299,16 @@ scenario_card_failure() {
   check "Setup.ini written at the end" settings_are "" 0
 }
 
+scenario_damaged_archive() {
+  prepare
+  # The header promises 40 entries, but the bytes end inside the fourth entry's data.
+  head -c 2000 "$E2E_ARCHIVE" >"$WINEPREFIX/drive_c/e2e/damaged.bin"
+  drive damaged_archive
+  rm -f "$WINEPREFIX/drive_c/e2e/damaged.bin"
+  check "no log, no settings" nothing_written
+  check "nothing on the card" card_empty
+}
+
 # Called by the driver while the error has been answered and the main window waits.
 hook_failure_midway() {
   local entry seen=0 bad=0
