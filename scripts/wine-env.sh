@@ -50,5 +50,6 @@ if [ ! -f "$WINEPREFIX/.setup-prefix-v3" ]; then
       '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Decorated"="N"' | iconv -f UTF-8 -t UTF-16LE
   } >"$setup_reg"
   "$WINE" regedit /S "Z:$setup_reg" >/dev/null 2>&1 && touch "$WINEPREFIX/.setup-prefix-v3"
+  wineserver -w
   rm -f "$setup_reg"
 fi

@@ -38,6 +38,9 @@ if mount -t tmpfs -o size=1m tmpfs "$scratch/full" 2>/dev/null; then
   ln -sfn "$scratch/full" "$WINEPREFIX/dosdevices/r:"
   export SETUP_FULL_DRIVE='R:\'
 fi
+# A Wine session that is already running does not see drives mapped after it started.
+wineserver -k 2>/dev/null
+wineserver -w 2>/dev/null
 
 # Code page 932, the ANSI code page of the Japanese systems the program is made for. Wine
 # takes it from the Unix locale, built once into the build tree when the system lacks it;
