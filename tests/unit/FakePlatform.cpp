@@ -29,7 +29,9 @@ bool IsDriveRoot(const std::string& key) {
 }
 }  // namespace
 
-std::string FakeFileSystem::Key(const std::string& path) { return LowerAscii(TrimSeparator(path)); }
+std::string FakeFileSystem::Key(const std::string& path) {
+  return LowerAscii(TrimSeparator(path));
+}
 
 void FakeFileSystem::PutFile(const std::string& path, const Bytes& data) {
   CreateFolders(ExtractFilePath(path));
@@ -40,7 +42,9 @@ void FakeFileSystem::PutFile(const std::string& path, const std::string& text) {
   PutFile(path, Bytes(text.begin(), text.end()));
 }
 
-void FakeFileSystem::PutFolder(const std::string& path) { CreateFolders(path); }
+void FakeFileSystem::PutFolder(const std::string& path) {
+  CreateFolders(path);
+}
 
 std::optional<Bytes> FakeFileSystem::Get(const std::string& path) const {
   const auto it = files_.find(Key(path));
@@ -73,7 +77,9 @@ std::vector<std::string> FakeFileSystem::FilesUnder(const std::string& prefix) c
   return out;
 }
 
-void FakeFileSystem::SetFault(const std::string& path, Fault fault) { faults_[Key(path)] = fault; }
+void FakeFileSystem::SetFault(const std::string& path, Fault fault) {
+  faults_[Key(path)] = fault;
+}
 
 std::optional<Fault> FakeFileSystem::FaultOf(const std::string& path) const {
   const auto it = faults_.find(Key(path));
@@ -89,7 +95,9 @@ bool FakeFileSystem::ParentExists(const std::string& path) const {
   return IsDriveRoot(parent) || folders_.count(parent) > 0;
 }
 
-bool FakeFileSystem::FileExists(const std::string& path) { return files_.count(Key(path)) > 0; }
+bool FakeFileSystem::FileExists(const std::string& path) {
+  return files_.count(Key(path)) > 0;
+}
 
 bool FakeFileSystem::FolderExists(const std::string& path) {
   const std::string key = Key(path);
@@ -188,8 +196,9 @@ void FakeProfile::WriteString(const std::string& file, const std::string& sectio
   journal.push_back("write " + section + "." + key + "=" + value);
   if (readOnly.count(file)) throw Error(file + " に書き込めません");
   auto& sections = files_[LowerAscii(file)];
-  auto s = std::find_if(sections.begin(), sections.end(),
-                        [&](const Section& x) { return LowerAscii(x.name) == LowerAscii(section); });
+  auto s = std::find_if(sections.begin(), sections.end(), [&](const Section& x) {
+    return LowerAscii(x.name) == LowerAscii(section);
+  });
   if (s == sections.end()) s = sections.insert(sections.end(), Section{section, {}});
   for (auto& e : s->entries) {
     if (LowerAscii(e.key) == LowerAscii(key)) {
@@ -200,7 +209,9 @@ void FakeProfile::WriteString(const std::string& file, const std::string& sectio
   s->entries.push_back(Entry{key, value});
 }
 
-void FakeProfile::Flush(const std::string&) { ++flushes; }
+void FakeProfile::Flush(const std::string&) {
+  ++flushes;
+}
 
 bool FakeProfile::Exists(const std::string& file) const {
   return files_.count(LowerAscii(file)) > 0;
