@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(build-essential cmake googletest libgtest-dev clang-format
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev
   g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-  wine wine32:i386 wine64 xvfb x11-apps imagemagick fonts-ipafont-gothic fonts-ipafont-mincho)
+  wine wine32:i386 wine64 xvfb x11-apps imagemagick fonts-ipafont-gothic fonts-ipafont-mincho
+  qemu-user-static locales)
 
 missing=()
 for p in "${packages[@]}"; do
