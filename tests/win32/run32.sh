@@ -41,7 +41,8 @@ make_prefix() {
 }
 
 run_tests() {
-  export WINEPREFIX=$(dirname "$exe")/wineprefix-wow64
+  WINEPREFIX=$(dirname "$exe")/wineprefix-wow64
+  export WINEPREFIX
   export WINEDEBUG=${WINEDEBUG:--all}
   # No crash debugger: under qemu it hangs rather than report.
   export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=};winedbg.exe=d"
@@ -99,7 +100,9 @@ fi
 exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 machine=$(od -An -tx2 -j $(($(od -An -tu4 -j60 -N4 "$exe") + 4)) -N2 "$exe" | tr -d ' ')
 [ "$machine" = 014c ] || fail "$exe is not a 32-bit x86 program"
-[ -x "$loader32" ] && [ -x "$loader64" ] || fail "Wine's loaders are missing (install wine32:i386 and wine64)"
+for loader in "$loader32" "$loader64"; do
+  [ -x "$loader" ] || fail "$loader is missing (install wine32:i386 and wine64)"
+done
 
 if "$loader32" --version >/dev/null 2>&1; then
   run_tests
