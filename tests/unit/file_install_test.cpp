@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "FakePlatform.h"
+#include "InstallRig.h"
 #include "TestArchive.h"
 #include "install/FileInstall.h"
 
@@ -11,44 +12,20 @@ namespace {
 
 using test::StandinEntry;
 
-const std::string kLog = "C:\\Tools\\Setup.log";
+using test::kLog;
 
 Bytes B(const std::string& text) {
   return Bytes(text.begin(), text.end());
 }
 
-class FileInstallTest : public ::testing::Test {
+class FileInstallTest : public ::testing::Test, public test::InstallRig {
  protected:
-  FileInstallTest() {
-    fs.PutFolder("C:\\Tools\\");
-    fs.journal.clear();
-  }
-
-  std::vector<std::string> LogLines() const { return fs.Lines(kLog); }
   bool Wrote(const std::string& path) const {
     for (const auto& op : fs.journal) {
       if (op == "write " + path) return true;
     }
     return false;
   }
-  // The error's text, which must name the file.
-  template <typename F>
-  std::string ErrorOf(F f) {
-    try {
-      f();
-    } catch (const Error& e) {
-      return e.what();
-    }
-    ADD_FAILURE() << "no error";
-    return {};
-  }
-
-  fake::FakeFileSystem fs;
-  fake::FakeUi ui;
-  fake::FakeChecks checks;
-  fake::FakeCaption caption;
-  SetupLog log{fs, caption, kLog};
-  InstallContext ctx{fs, test::StandinCatalogue(), ui, checks, log, "E:\\"};
 };
 
 TEST_F(FileInstallTest, InstallsIntoMissingFoldersAndLogsFirst) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "FakePlatform.h"
+#include "InstallRig.h"
 #include "TestArchive.h"
 #include "install/RomBuilder.h"
 
@@ -11,7 +12,7 @@ namespace {
 
 using test::StandinEntry;
 
-const std::string kLog = "C:\\Tools\\Setup.log";
+using test::kLog;
 const char kNoMarker[] = "アダプタIDが見つかりませんでした。(";
 
 Bytes B(const std::string& text) {
@@ -82,17 +83,12 @@ TEST(PatchAdapterID, MessageNamesTheWholeIdAndNothingElseChanges) {
 
 // ---- The builder ----
 
-class RomBuilderTest : public ::testing::Test {
+class RomBuilderTest : public ::testing::Test, public test::InstallRig {
  protected:
-  RomBuilderTest() {
-    fs.PutFolder("C:\\Tools\\");
-    fs.journal.clear();
-  }
   void TickOnly(std::initializer_list<Check> boxes) {
     checks.SetAll(false);
     for (auto b : boxes) checks.SetChecked(b, true);
   }
-  std::vector<std::string> LogLines() const { return fs.Lines(kLog); }
   std::vector<std::string> Writes() const {
     std::vector<std::string> w;
     for (const auto& op : fs.journal) {
@@ -100,22 +96,6 @@ class RomBuilderTest : public ::testing::Test {
     }
     return w;
   }
-  template <typename F>
-  std::string ErrorOf(F f) {
-    try {
-      f();
-    } catch (const Error& e) {
-      return e.what();
-    }
-    ADD_FAILURE() << "no error";
-    return {};
-  }
-  fake::FakeFileSystem fs;
-  fake::FakeUi ui;
-  fake::FakeChecks checks;
-  fake::FakeCaption caption;
-  SetupLog log{fs, caption, kLog};
-  InstallContext ctx{fs, test::StandinCatalogue(), ui, checks, log, "E:\\"};
 };
 
 struct RowCase {
