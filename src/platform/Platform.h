@@ -33,6 +33,13 @@ inline Error WriteError(const std::string& path, const std::string& reason) {
   return Error("Cannot write file \"" + path + "\". " + reason);
 }
 
+// Where the new bytes of path wait until they replace it: the same folder, so that the last
+// step is a rename on one volume, and a fixed name, so that a leftover of a crash is simply
+// overwritten by the next write of that file.
+inline std::string ReplacementPath(const std::string& path) {
+  return path + ".setup~";
+}
+
 // Files and folders. Paths are UTF-8 in Windows form ("E:\Skylarch\global.ini").
 class FileSystem {
  public:
@@ -42,8 +49,11 @@ class FileSystem {
   virtual bool FolderExists(const std::string& path) = 0;
   // Opens an existing file for reading with no sharing and reads it whole.
   virtual Bytes ReadWholeFile(const std::string& path) = 0;
-  // Creates the file anew (old content replaced), read and write access, no sharing, and
-  // writes data in one piece. A create failure or a short write (a full card) is an Error.
+  // Replaces the file's content with data, or leaves it exactly as it was: the bytes go to
+  // ReplacementPath(path) (no sharing), are flushed to the medium and closed, and only then
+  // does that file take the target's place. Any failure (create, short write on a full card,
+  // a target held open, read-only or a folder) is an Error naming path, and the temporary
+  // file is gone again.
   virtual void WriteWholeFile(const std::string& path, ByteView data) = 0;
   // Appends the line in the system's ANSI code page plus CR LF, creating the file when it is
   // missing; the file is closed again before the call returns.

@@ -34,7 +34,7 @@ std::string FakeFileSystem::Key(const std::string& path) {
 }
 
 void FakeFileSystem::PutFile(const std::string& path, const Bytes& data) {
-  CreateFolders(ExtractFilePath(path));
+  MakeFolders(ExtractFilePath(path));
   files_[Key(path)] = Node{path, data};
 }
 
@@ -43,7 +43,7 @@ void FakeFileSystem::PutFile(const std::string& path, const std::string& text) {
 }
 
 void FakeFileSystem::PutFolder(const std::string& path) {
-  CreateFolders(path);
+  MakeFolders(path);
 }
 
 std::optional<Bytes> FakeFileSystem::Get(const std::string& path) const {
@@ -104,9 +104,21 @@ bool FakeFileSystem::FolderExists(const std::string& path) {
   return IsDriveRoot(key) || folders_.count(key) > 0;
 }
 
+std::optional<Fault> FakeFileSystem::Begin(const std::string& op, const std::string& path) {
+  journal.push_back(op + " " + path);
+  const std::size_t index = operations_++;
+  if (armed_ && armed_->index == index) {
+    faultMet = path;
+    const Fault fault = armed_->fault;
+    armed_.reset();
+    return fault;
+  }
+  return std::nullopt;
+}
+
 Bytes FakeFileSystem::ReadWholeFile(const std::string& path) {
-  journal.push_back("read " + path);
-  const auto fault = FaultOf(path);
+  auto fault = Begin("read", path);
+  if (!fault) fault = FaultOf(path);
   if (fault == Fault::Refuse) throw OpenError(path, kDenied);
   if (fault == Fault::Lock) throw OpenError(path, kLocked);
   const auto it = files_.find(Key(path));
@@ -114,54 +126,73 @@ Bytes FakeFileSystem::ReadWholeFile(const std::string& path) {
   return it->second.data;
 }
 
-std::size_t FakeFileSystem::Store(const std::string& path, ByteView data, bool append) {
-  std::size_t n = data.size();
-  if (freeSpace_) n = std::min(n, *freeSpace_);
+bool FakeFileSystem::Reserve(const std::string& path, std::size_t size) {
+  if (freeSpace_ && *freeSpace_ < size) return false;
   for (const auto& [prefix, space] : freeSpaceBelow_) {
-    if (StartsWithNoCase(path, prefix)) n = std::min(n, space);
+    if (StartsWithNoCase(path, prefix) && space < size) return false;
   }
-  if (freeSpace_) *freeSpace_ -= n;
+  if (freeSpace_) *freeSpace_ -= size;
   for (auto& [prefix, space] : freeSpaceBelow_) {
-    if (StartsWithNoCase(path, prefix)) space -= n;
+    if (StartsWithNoCase(path, prefix)) space -= size;
   }
-  auto& node = files_[Key(path)];
-  if (node.name.empty()) node.name = path;
-  if (!append) node.data.clear();
-  node.data.insert(node.data.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(n));
-  return n;
+  return true;
 }
 
+void FakeFileSystem::Release(const std::string& path, std::size_t size) {
+  if (freeSpace_) *freeSpace_ += size;
+  for (auto& [prefix, space] : freeSpaceBelow_) {
+    if (StartsWithNoCase(path, prefix)) space += size;
+  }
+}
+
+// As on Windows with a temporary file renamed over the target: the new bytes need room beside
+// the old ones, and any failure leaves the old content exactly as it was.
 void FakeFileSystem::WriteWholeFile(const std::string& path, ByteView data) {
-  journal.push_back("write " + path);
-  const auto fault = FaultOf(path);
+  auto fault = Begin("write", path);
+  if (!fault) fault = FaultOf(path);
   if (fault == Fault::Refuse) throw CreateError(path, kDenied);
   if (fault == Fault::Lock) throw CreateError(path, kLocked);
   if (fault == Fault::WriteProtect) throw CreateError(path, kProtected);
   if (folders_.count(Key(path)) || IsDriveRoot(Key(path))) throw CreateError(path, kDenied);
   if (!ParentExists(path)) throw CreateError(path, kNoPath);
-  if (Store(path, data, false) < data.size()) throw WriteError(path, kFull);
+  if (fault == Fault::Full || !Reserve(path, data.size())) throw WriteError(path, kFull);
+  auto& node = files_[Key(path)];
+  if (node.name.empty()) node.name = path;
+  Release(path, node.data.size());
+  node.data.assign(data.begin(), data.end());
 }
 
 void FakeFileSystem::AppendLine(const std::string& path, const std::string& line) {
-  journal.push_back("append " + path);
-  const auto fault = FaultOf(path);
+  auto fault = Begin("append", path);
+  if (!fault) fault = FaultOf(path);
   if (fault == Fault::Refuse) throw Error("I/O error: " + path + ": " + kDenied);
   if (fault == Fault::Lock) throw Error("I/O error: " + path + ": " + kLocked);
   if (fault == Fault::WriteProtect) throw Error("I/O error: " + path + ": " + kProtected);
   if (!ParentExists(path)) throw Error("I/O error: " + path + ": " + kNoPath);
-  std::string text = line + "\r\n";
-  const Bytes bytes(text.begin(), text.end());
-  if (Store(path, bytes, true) < bytes.size()) throw Error("I/O error: " + path + ": " + kFull);
+  const std::string text = line + "\r\n";
+  if (fault == Fault::Full || !Reserve(path, text.size())) {
+    throw Error("I/O error: " + path + ": " + kFull);
+  }
+  auto& node = files_[Key(path)];
+  if (node.name.empty()) node.name = path;
+  node.data.insert(node.data.end(), text.begin(), text.end());
 }
 
 bool FakeFileSystem::DeleteFile(const std::string& path) {
-  journal.push_back("delete " + path);
-  if (FaultOf(path)) return false;
-  return files_.erase(Key(path)) > 0;
+  if (Begin("delete", path) || FaultOf(path)) return false;
+  const auto it = files_.find(Key(path));
+  if (it == files_.end()) return false;
+  Release(path, it->second.data.size());
+  files_.erase(it);
+  return true;
 }
 
 bool FakeFileSystem::CreateFolders(const std::string& path) {
-  journal.push_back("mkdir " + path);
+  if (Begin("mkdir", path)) return false;
+  return MakeFolders(path);
+}
+
+bool FakeFileSystem::MakeFolders(const std::string& path) {
   const std::string trimmed = TrimSeparator(path);
   if (trimmed.empty()) return false;
   // Walk the "\"-separated parts, making each missing one.

@@ -20,6 +20,7 @@ enum class Fault {
   Refuse,        // create and open fail: "Access is denied."
   Lock,          // open and create fail: held open by another program
   WriteProtect,  // every write fails: "The media is write protected."
+  Full,          // the medium has no room left for this write
 };
 
 class FakeFileSystem : public FileSystem {
@@ -43,6 +44,12 @@ class FakeFileSystem : public FileSystem {
   void SetFreeSpaceBelow(const std::string& prefix, std::size_t bytes) {
     freeSpaceBelow_.emplace_back(prefix, bytes);
   }
+  // The operation with this number (counted from 0 over read, write, append, delete and mkdir
+  // calls, from now on) meets the fault, once; a failed mkdir makes no folder.
+  void FailOperation(std::size_t index, Fault fault) { armed_ = Armed{operations_ + index, fault}; }
+  // The path the armed fault met, once it has.
+  std::optional<std::string> faultMet;
+  std::size_t Operations() const { return operations_; }
   // Operations in call order: "write E:\x", "append E:\log", "mkdir E:\Skylarch\", ...
   std::vector<std::string> journal;
 
@@ -62,8 +69,19 @@ class FakeFileSystem : public FileSystem {
   };
   static std::string Key(const std::string& path);
   bool ParentExists(const std::string& path) const;
+  bool MakeFolders(const std::string& path);
+  // Counts and records the operation; the armed fault when this is its turn.
+  std::optional<Fault> Begin(const std::string& op, const std::string& path);
   std::optional<Fault> FaultOf(const std::string& path) const;
-  std::size_t Store(const std::string& path, ByteView data, bool append);
+  // Takes the room for size more bytes, false when the medium has less.
+  bool Reserve(const std::string& path, std::size_t size);
+  void Release(const std::string& path, std::size_t size);
+  struct Armed {
+    std::size_t index;
+    Fault fault;
+  };
+  std::optional<Armed> armed_;
+  std::size_t operations_ = 0;
   std::map<std::string, Node> files_;
   std::set<std::string> folders_;
   std::map<std::string, Fault> faults_;

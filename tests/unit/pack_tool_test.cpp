@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -279,7 +281,6 @@ TEST(PosixFileSystem, FailuresNameTheFileAndTheReason) {
       {folder, [&] { pfs.ReadWholeFile(folder); }, "Cannot open file"},
       {missing, [&] { pfs.AppendLine(missing, "x"); }, "Cannot open file"},
       // A medium that takes nothing: the short write must not pass as success.
-      {"/dev/full", [&] { pfs.WriteWholeFile("/dev/full", Bytes(10, 1)); }, "Cannot write file"},
       {"/dev/full", [&] { pfs.AppendLine("/dev/full", "x"); }, "Cannot write file"},
   };
   for (const Case& c : cases) {
@@ -293,6 +294,44 @@ TEST(PosixFileSystem, FailuresNameTheFileAndTheReason) {
     }
   }
   EXPECT_FALSE(fs::exists(dir / "none"));
+}
+
+// A write that stops part way (here at the file size limit, as on a full medium) or a target
+// that cannot be replaced leaves the old bytes and no temporary file.
+TEST(PosixFileSystem, FailedReplacementKeepsTheOldFile) {
+  TempDir dir;
+  PosixFileSystem pfs;
+  const std::string root = dir.path().string();
+  const std::string target = root + "\\global.ini";
+  pfs.WriteWholeFile(target, Bytes(100, 'o'));
+  fs::create_directories(dir / "folder.ini");
+
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 1000;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  std::string text;
+  try {
+    pfs.WriteWholeFile(target, Bytes(5000, 'n'));
+  } catch (const Error& e) {
+    text = e.what();
+  }
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(text.rfind("Cannot write file \"" + target + "\". ", 0), 0u) << text;
+
+  EXPECT_THROW(pfs.WriteWholeFile(root + "\\folder.ini", Bytes{1}), Error);
+  EXPECT_EQ(ReadFile(dir / "global.ini"), Bytes(100, 'o'));
+  EXPECT_TRUE(fs::is_directory(dir / "folder.ini"));
+  EXPECT_EQ(FilesBelow(dir.path()), std::vector<std::string>{"global.ini"});
+
+  // A leftover of a crash is overwritten, then gone.
+  pfs.WriteWholeFile(root + "\\global.ini.setup~", Bytes(7, 'x'));
+  pfs.WriteWholeFile(target, Bytes{1, 2});
+  EXPECT_EQ(ReadFile(dir / "global.ini"), (Bytes{1, 2}));
+  EXPECT_FALSE(fs::exists(dir / "global.ini.setup~"));
 }
 
 // ---------------------------------------------------------------------------

@@ -93,10 +93,21 @@ Bytes PosixFileSystem::ReadWholeFile(const std::string& path) {
 }
 
 void PosixFileSystem::WriteWholeFile(const std::string& path, ByteView data) {
-  Fd fd(::open(Native(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  const std::string target = Native(path);
+  const std::string temp = Native(ReplacementPath(path));
+  if (IsMode(target, S_IFDIR)) throw CreateError(path, Reason(EISDIR));
+  Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
   if (fd.get() < 0) throw CreateError(path, Reason(errno));
-  if (!WriteAll(fd.get(), data)) throw WriteError(path, Reason(errno));
-  if (fd.Close() != 0) throw WriteError(path, Reason(errno));
+  // Whatever fails from here on, the target keeps its old bytes and the temporary file goes.
+  const auto fail = [&](Error error) {
+    if (fd.get() >= 0) fd.Close();
+    ::unlink(temp.c_str());
+    return error;
+  };
+  if (!WriteAll(fd.get(), data)) throw fail(WriteError(path, Reason(errno)));
+  if (::fsync(fd.get()) != 0) throw fail(WriteError(path, Reason(errno)));
+  if (fd.Close() != 0) throw fail(WriteError(path, Reason(errno)));
+  if (::rename(temp.c_str(), target.c_str()) != 0) throw fail(CreateError(path, Reason(errno)));
 }
 
 void PosixFileSystem::AppendLine(const std::string& path, const std::string& line) {

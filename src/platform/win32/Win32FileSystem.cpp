@@ -115,11 +115,32 @@ Bytes Win32FileSystem::ReadWholeFile(const std::string& path) {
 }
 
 void Win32FileSystem::WriteWholeFile(const std::string& path, ByteView data) {
-  Handle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const std::wstring target = ToWide(path);
+  const std::wstring temp = ToWide(ReplacementPath(path));
+  // A folder of the target's name stays a folder, whatever the rename would make of it.
+  if (IsFolder(target)) throw CreateError(path, SystemReason(ERROR_ACCESS_DENIED));
+  // A leftover of a crash may carry the read-only attribute, which CREATE_ALWAYS refuses.
+  SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+  Handle file(CreateFileW(temp.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) throw CreateError(path, LastReason());
-  WriteAll(file.get(), path, data.data(), data.size());
-  if (!file.Close()) throw WriteError(path, LastReason());
+  // Whatever fails from here on, the target keeps its old bytes and the temporary file goes.
+  const auto fail = [&](Error error) {
+    if (file.valid()) file.Close();
+    DeleteFileW(temp.c_str());
+    return error;
+  };
+  try {
+    WriteAll(file.get(), path, data.data(), data.size());
+  } catch (const Error& e) {
+    throw fail(e);
+  }
+  if (!FlushFileBuffers(file.get())) throw fail(WriteError(path, LastReason()));
+  if (!file.Close()) throw fail(WriteError(path, LastReason()));
+  if (!MoveFileExW(temp.c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    throw fail(CreateError(path, LastReason()));
+  }
 }
 
 void Win32FileSystem::AppendLine(const std::string& path, const std::string& line) {
