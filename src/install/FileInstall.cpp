@@ -32,7 +32,9 @@ void CopyResFile(InstallContext& ctx, const std::string& prefix, const std::stri
   const std::string target = folder + name;
   RefuseNoFolder(folder, target);
 
-  if (ctx.checks.IsChecked(Check::sysExistBackupChk) && ctx.fs.FileExists(target)) {
+  const std::string key = LowerAscii(target);
+  const bool ours = ctx.installedThisRun && ctx.installedThisRun->count(key) > 0;
+  if (ctx.checks.IsChecked(Check::sysExistBackupChk) && !ours && ctx.fs.FileExists(target)) {
     const std::string backup = target + ".bak";
     ctx.log.WriteLog("Create backup to " + Quoted(backup));
     const Bytes old = ctx.fs.ReadWholeFile(target);
@@ -46,6 +48,7 @@ void CopyResFile(InstallContext& ctx, const std::string& prefix, const std::stri
   if (!ctx.catalogue.GetResData(prefix + name, entry, ctx.ui)) return;
   ctx.fs.CreateFolders(folder);  // a folder that cannot be made fails the write below
   ctx.fs.WriteWholeFile(target, entry.data);
+  if (ctx.installedThisRun) ctx.installedThisRun->insert(key);
 }
 
 void CopyResFolder(InstallContext& ctx, const std::string& prefix, const std::string& folder) {

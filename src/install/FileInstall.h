@@ -1,6 +1,7 @@
 // Installing archive entries onto the target drive, with .bak copies of existing files.
 #pragma once
 
+#include <set>
 #include <string>
 
 #include "archive/resfile.h"
@@ -17,6 +18,9 @@ struct InstallContext {
   const CheckBoxes& checks;
   SetupLog& log;
   std::string targetRoot;  // such as "E:\"
+  // Targets this run of the program has installed (lower case). Their .bak already holds the
+  // user's bytes, so a setup started again after a failure must not back them up once more.
+  std::set<std::string>* installedThisRun = nullptr;
 };
 
 // Creates folder with every missing parent before file is written into it; the outcome is not
@@ -25,7 +29,7 @@ struct InstallContext {
 void CreateTargetFolders(FileSystem& fs, const std::string& folder, const std::string& file);
 
 // Installs entry prefix + name as folder + name, backing up an existing file first when
-// sysExistBackupChk is ticked.
+// sysExistBackupChk is ticked and this run has not installed that file already.
 void CopyResFile(InstallContext& ctx, const std::string& prefix, const std::string& folder,
                  const std::string& name);
 // Installs every entry below prefix into folder, each under its file name.

@@ -108,7 +108,8 @@ void Sequences::SetupBtnClick() {
   log.WriteLog("TargetInfo=" + SelectedLine(screens_.DriveList()));
 
   CheckBoxes& checks = screens_.Checks();
-  InstallContext ctx{services_.fs, catalogue, services_.ui, checks, log, targetRoot};
+  InstallContext ctx{services_.fs, catalogue,  services_.ui,     checks,
+                     log,          targetRoot, &installedThisRun};
   CopyConfFiles(ctx);
   CreateROMImages(ctx);
   CopyResFile(ctx, "", targetRoot, "SkylarchMakeIcon.exe");

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -130,6 +131,8 @@ class Sequences {
 
   ResFile catalogue;
   SplitML language;
+  // Files a setup of this run has installed, kept across a failed attempt and the next one.
+  std::set<std::string> installedThisRun;
 
  private:
   void Localise(std::span<const Ctl> order);

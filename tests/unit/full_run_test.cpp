@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "FakePlatform.h"
 #include "TestArchive.h"
@@ -113,7 +114,8 @@ class FullRunTest : public ::testing::Test {
   fake::FakeChecks checks;
   fake::FakeCaption caption;
   SetupLog log{fs, caption, kLog};
-  InstallContext ctx{fs, test::StandinCatalogue(), ui, checks, log, "E:\\"};
+  std::set<std::string> installedThisRun;
+  InstallContext ctx{fs, test::StandinCatalogue(), ui, checks, log, "E:\\", &installedThisRun};
 };
 
 TEST_F(FullRunTest, DefaultRunOnAnEmptyCard) {
@@ -152,6 +154,7 @@ TEST_F(FullRunTest, SecondRunBacksUpWhatTheFirstInstalled) {
   // The user edits a file between the runs; its backup must hold the edit.
   fs.PutFile("E:\\Skylarch\\global.ini", "edited by hand");
   fs.DeleteFile(kLog);
+  installedThisRun.clear();  // the program is started again
   Run();
 
   std::vector<std::string> expected = Head();
@@ -197,14 +200,15 @@ TEST_F(FullRunTest, FailureMidwayLeavesEarlierFilesAndRunsAgain) {
   EXPECT_FALSE(fs.Get("E:\\Skylarch\\skin\\warning.bmp"));
   EXPECT_FALSE(fs.Get("E:\\_BOOT_MP.nds"));
 
-  // Setup pressed again: the log grows and what the first attempt installed is backed up.
+  // Setup pressed again: the log grows, and what the first attempt installed is not backed up,
+  // so a .bak made by the first attempt would keep the user's bytes.
   const auto before = LogLines().size();
   EXPECT_THROW(Run(), Error);
   EXPECT_GT(LogLines().size(), before);
   EXPECT_EQ(LogLines()[before], "StartPath=C:\\Tools\\");
-  EXPECT_EQ(LogLines()[before + 3], BackupLine("E:\\Skylarch\\global.ini"));
-  EXPECT_EQ(fs.Get("E:\\Skylarch\\skin\\prgposi.bmp.bak"),
-            StandinEntry("Skylarch\\skin\\prgposi.bmp"));
+  EXPECT_EQ(LogLines()[before + 3], CopyLine("global.ini"));
+  EXPECT_FALSE(fs.Get("E:\\Skylarch\\skin\\prgposi.bmp.bak"));
+  EXPECT_EQ(fs.FilesUnder("E:\\Skylarch\\skin\\").size(), 10u);
 }
 
 }  // namespace
