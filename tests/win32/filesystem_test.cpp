@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "Win32TestSupport.h"
 #include "platform/win32/Win32Platform.h"
@@ -74,6 +76,58 @@ TEST_F(FileSystemTest, NamesOutsideAsciiReachTheSystemAsUnicode) {
   EXPECT_NE(wide.find(L"インストール先\\ファイル.ini"), std::wstring::npos);
   EXPECT_TRUE(fs.FileExists(scratch.Path(name)));
   EXPECT_EQ(fs.ReadWholeFile(scratch.Path(name)), Pattern(10));
+}
+
+// The files of the scratch folder, without sub-folders: a temporary file left behind shows here.
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found;
+  const HANDLE h = FindFirstFileW(ToWide(folder + "*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      names.push_back(ToUtf8(found.cFileName));
+  } while (FindNextFileW(h, &found));
+  FindClose(h);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Whatever keeps the new bytes from taking the target's place, the target keeps its old bytes
+// and no temporary file stays.
+TEST_F(FileSystemTest, FailedReplacementKeepsTheOldFile) {
+  const std::string held = scratch.Path("held.ini");
+  const std::string readOnly = scratch.Path("readonly.ini");
+  RawWrite(held, "held bytes");
+  RawWrite(readOnly, "read-only bytes");
+  ASSERT_TRUE(CreateDirectoryW(ToWide(scratch.Path("folder.ini")).c_str(), nullptr));
+  ASSERT_TRUE(SetFileAttributesW(ToWide(readOnly).c_str(), FILE_ATTRIBUTE_READONLY));
+  {
+    HeldFile other(held, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_TRUE(other.Valid());
+    ExpectNamed(ErrorOf([&] { fs.WriteWholeFile(held, Pattern(5000)); }),
+                "Cannot create file \"" + held + "\". ");
+  }
+  ExpectNamed(ErrorOf([&] { fs.WriteWholeFile(readOnly, Pattern(5000)); }),
+              "Cannot create file \"" + readOnly + "\". ");
+  ExpectNamed(ErrorOf([&] { fs.WriteWholeFile(scratch.Path("folder.ini"), Pattern(5)); }),
+              "Cannot create file \"" + scratch.Path("folder.ini") + "\". ");
+  SetFileAttributesW(ToWide(readOnly).c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(RawRead(held), "held bytes");
+  EXPECT_EQ(RawRead(readOnly), "read-only bytes");
+  EXPECT_TRUE(fs.FolderExists(scratch.Path("folder.ini")));
+  EXPECT_EQ(FilesIn(scratch.Folder()), (std::vector<std::string>{"held.ini", "readonly.ini"}));
+}
+
+// A crash can leave the temporary file, even read-only; the next write of the target takes it.
+TEST_F(FileSystemTest, LeftoverOfACrashIsOverwritten) {
+  const std::string target = scratch.Path("global.ini");
+  const std::string leftover = ReplacementPath(target);
+  RawWrite(leftover, "half of an earlier write");
+  ASSERT_TRUE(SetFileAttributesW(ToWide(leftover).c_str(), FILE_ATTRIBUTE_READONLY));
+  fs.WriteWholeFile(target, Pattern(10));
+  EXPECT_EQ(RawRead(target), Str(Pattern(10)));
+  EXPECT_EQ(FilesIn(scratch.Folder()), std::vector<std::string>{"global.ini"});
 }
 
 // A handle held by someone else, even one that shares everything, must make every open fail:
@@ -218,23 +272,29 @@ class FullMediumTest : public FileSystemTest {
   std::string folder_;
 };
 
-TEST_F(FullMediumTest, ShortWriteIsAnErrorNamingTheFile) {
+// The card fills up while a file is replaced: the error names the file with the system's
+// reason, the old bytes stay whole, and the temporary file is gone.
+TEST_F(FullMediumTest, ShortWriteKeepsTheOldFile) {
   const std::string path = folder_ + "big.nds";
-  ExpectNamed(ErrorOf([&] { fs.WriteWholeFile(path, Pattern(4 << 20)); }),
-              "Cannot write file \"" + path + "\". ");
-  // The handle was closed on the way out.
-  EXPECT_TRUE(fs.DeleteFile(path));
+  fs.WriteWholeFile(path, Pattern(1000));
+  const std::string text = ErrorOf([&] { fs.WriteWholeFile(path, Pattern(4 << 20)); });
+  ExpectNamed(text, "Cannot write file \"" + path + "\". ");
+  EXPECT_NE(text.find(SystemReason(ERROR_DISK_FULL)), std::string::npos) << text;
+  EXPECT_EQ(RawRead(path), Str(Pattern(1000)));
+  EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"big.nds"});
 }
 
 TEST_F(FullMediumTest, AppendOnAFullMediumIsAnError) {
-  const std::string filler = folder_ + "filler.bin";
-  EXPECT_THROW(fs.WriteWholeFile(filler, Pattern(4 << 20)), Error);
+  // A failed write leaves nothing behind, so the card is filled with files that fit.
+  for (int n = 0; n < 100; ++n) {
+    const std::string filler = folder_ + "filler" + std::to_string(n) + ".bin";
+    if (!ErrorOf([&] { fs.WriteWholeFile(filler, Pattern(64 << 10)); }).empty()) break;
+  }
   const std::string log = folder_ + "Setup.log";
   const std::string text = ErrorOf([&] {
     for (int i = 0; i < 1000; ++i) fs.AppendLine(log, std::string(1000, 'x'));
   });
   EXPECT_NE(text.find(log), std::string::npos) << text;
-  EXPECT_TRUE(fs.DeleteFile(filler));
 }
 
 }  // namespace

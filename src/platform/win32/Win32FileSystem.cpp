@@ -117,8 +117,13 @@ Bytes Win32FileSystem::ReadWholeFile(const std::string& path) {
 void Win32FileSystem::WriteWholeFile(const std::string& path, ByteView data) {
   const std::wstring target = ToWide(path);
   const std::wstring temp = ToWide(ReplacementPath(path));
-  // A folder of the target's name stays a folder, whatever the rename would make of it.
-  if (IsFolder(target)) throw CreateError(path, SystemReason(ERROR_ACCESS_DENIED));
+  // A folder or a read-only file of the target's name is refused as Windows refuses it; Wine,
+  // run as root, would rename over a read-only file.
+  const DWORD existing = Attributes(target);
+  if (existing != INVALID_FILE_ATTRIBUTES &&
+      (existing & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) {
+    throw CreateError(path, SystemReason(ERROR_ACCESS_DENIED));
+  }
   // A leftover of a crash may carry the read-only attribute, which CREATE_ALWAYS refuses.
   SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
   Handle file(CreateFileW(temp.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
