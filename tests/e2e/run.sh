@@ -288,12 +288,15 @@ scenario_card_failure() {
   snapshot before
   drive card_failure || return
   expected_log "$E2E_WORK/before" | sed '/winbody.bmp/q' >"$E2E_WORK/want.log"
-  expected_log "$E2E_WORK/before-again" >>"$E2E_WORK/want.log"
+  # What the first attempt installed is not backed up again: its .bak keeps the user's bytes.
+  conf_entries | sed '/winbody.bmp/,$d' | tr '\\' / >"$E2E_WORK/installed"
+  grep -vxF -f "$E2E_WORK/installed" "$E2E_WORK/before-again" >"$E2E_WORK/before-retry"
+  expected_log "$E2E_WORK/before-retry" >>"$E2E_WORK/want.log"
   check "Setup.log holds the failed attempt, then the complete second one" log_is "$E2E_WORK/want.log"
-  printf '%s\n' Skylarch/global.ini.bak Skylarch/font12.glu.bak Skylarch/font12.glf.bak \
-    Skylarch/savename.txt.bak Skylarch/se/cursor.wav.bak >"$E2E_WORK/baks"
-  sed -n '/^Skylarch\/skin\//p' "$E2E_WORK/before-again" | sed 's/$/.bak/' >>"$E2E_WORK/baks"
+  printf '%s\n' Skylarch/global.ini.bak Skylarch/se/cursor.wav.bak >"$E2E_WORK/baks"
   check "the second attempt completed the card" card_complete "$E2E_WORK/baks"
+  check "global.ini.bak still holds the user's global.ini" cmp -s <(printf 'old global\r\n') \
+    "$E2E_CARD/Skylarch/global.ini.bak"
   check "cursor.wav.bak holds the old bytes" cmp -s <(printf 'old cursor') \
     "$E2E_CARD/Skylarch/se/cursor.wav.bak"
   check "Setup.ini written at the end" settings_are "" 0
@@ -334,6 +337,48 @@ hook_failure_midway() {
   check "Setup.log ends with the failing step" log_is "$E2E_WORK/want-midway.log"
   rmdir "$E2E_CARD/Skylarch/skin/winbody.bmp"
   snapshot before-again
+}
+
+# A real 1 MiB card that fills up part way through a setup with backups unticked. It holds an
+# old version of everything the setup writes; whatever the setup reached, each file must be
+# either that old version or the new one, never cut short, and no temporary file may stay.
+scenario_full_card() {
+  prepare
+  mount -t tmpfs -o size=1m tmpfs "$E2E_CARD" ||
+    { fail "cannot mount a 1 MiB tmpfs card (needs root)"; return; }
+  echo CARD >"$E2E_CARD/.windows-label"
+  local entry name
+  { conf_entries; echo SkylarchMakeIcon.exe; rom_rows | cut -d' ' -f1; } | while IFS= read -r entry; do
+    name=$(unix_path "$entry")
+    mkdir -p "$(dirname "$E2E_CARD/$name")"
+    printf 'old %s\r\n' "$entry" >"$E2E_CARD/$name"
+  done
+  snapshot before
+  drive full_card
+  check "every old file is old or new, never cut" old_or_new
+  check "the card holds nothing besides them" diff -q "$E2E_WORK/before" <(card_files)
+  umount "$E2E_CARD"
+}
+
+# The file's new bytes: an archive entry, or a ROM image as the builder makes it.
+new_bytes() {
+  local name id boot
+  while read -r name id boot; do
+    [ "$name" = "$1" ] && { expected_rom "$id" "$boot"; return; }
+  done < <(rom_rows)
+  cat "$E2E_PAYLOAD/$1"
+}
+
+old_or_new() {
+  local f bad=0 new=0
+  while IFS= read -r f; do
+    if cmp -s <(printf 'old %s\r\n' "$(tr / '\\' <<<"$f")") "$E2E_CARD/$f"; then continue; fi
+    if cmp -s <(new_bytes "$f") "$E2E_CARD/$f"; then new=$((new + 1)); continue; fi
+    echo "  neither old nor new: $f ($(stat -c %s "$E2E_CARD/$f") bytes)"
+    bad=1
+  done <"$E2E_WORK/before"
+  echo "  $new of $(wc -l <"$E2E_WORK/before") files replaced before the card was full"
+  [ $bad = 0 ] && [ $new -gt 0 ]
 }
 
 own_ini_kept() {
