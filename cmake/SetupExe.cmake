@@ -18,4 +18,4 @@ add_executable(Setup WIN32
 add_dependencies(Setup setup_archive)
 # A GUI program (no console) entered through wWinMain.
 target_link_options(Setup PRIVATE -mwindows -municode)
-target_link_libraries(Setup PRIVATE setup_core setup_win32 comctl32 comdlg32 gdi32 user32)
+target_link_libraries(Setup PRIVATE setup_core setup_win32 gdi32 user32)

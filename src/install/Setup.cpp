@@ -12,6 +12,7 @@
 #include "install/SetuppedWin.h"
 #include "language/SelMLWin.h"
 #include "platform/win32/App.h"
+#include "platform/win32/SystemDll.h"
 #include "platform/win32/Win32Platform.h"
 #include "target/SelDrvWin.h"
 
@@ -65,7 +66,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   LoadDllsFromSystemOnly();
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                       ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&controls);
+  if (const auto init = setup::win::SystemProc<decltype(&InitCommonControlsEx)>(
+          L"comctl32.dll", "InitCommonControlsEx"))
+    init(&controls);
   setup::win::App app(setup::kAppTitle);
   // Whatever happens while the windows are made, the program ends with code 0.
   app.Guard([&] { RunProgram(app); });

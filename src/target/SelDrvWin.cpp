@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include "platform/Paths.h"
+#include "platform/win32/SystemDll.h"
 #include "platform/win32/Text.h"
 #include "target/DriveInfo.h"
 
@@ -79,7 +80,8 @@ void TSelDrv::ExtractBtnClick() {
   ofn.nMaxFile = static_cast<DWORD>(std::size(file));
   ofn.lpstrTitle = L"Extract to... 展開先を指定してください。";
   ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
-  if (!GetSaveFileNameW(&ofn)) return;
+  const auto save = SystemProc<decltype(&GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
+  if (!save || !save(&ofn)) return;
   ExtractPath = ExtractFilePath(ToUtf8(file));
   EndModal(true);
 }

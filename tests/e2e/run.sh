@@ -312,6 +312,47 @@ scenario_damaged_archive() {
   check "nothing on the card" card_empty
 }
 
+# DLLs that Windows does not protect as KnownDLLs, of the kinds a program's start, its common
+# controls and the save dialog reach for; planted beside the program, as in a Downloads folder.
+# Left out: version and imm32, which Wine's own start-up loads from the program's folder, and
+# msimg32, which Wine's uxtheme delay-loads from there: Wine resolves delay-loads with the
+# standard search order, ignoring SetDefaultDllDirectories (Windows honours it).
+planted=(uxtheme dwmapi comctl32 cryptbase winmm propsys oleacc userenv mpr netapi32 wtsapi32
+  dbghelp sspicli windowscodecs)
+
+# markers none|all: which planted DLLs have left "<name>.dll.loaded" beside the program.
+markers() {
+  local name marker bad=0
+  for name in "${planted[@]}"; do
+    marker="$E2E_APPDIR/$name.dll.loaded"
+    if [ -e "$marker" ]; then
+      [ "$1" = none ] && { echo "  loaded: $name.dll by $(tr -d '\0\r' <"$marker" | tr '\n' ' ')"; bad=1; }
+    else
+      [ "$1" = all ] && { echo "  not loaded: $name.dll"; bad=1; }
+    fi
+  done
+  return $bad
+}
+
+scenario_planted_dlls() {
+  prepare
+  local out="$E2E_APPDIR/out" bin name overrides
+  bin=$(dirname "$E2E_DRIVER")
+  mkdir -p "$out"
+  for name in "${planted[@]}"; do cp "$bin/planted.dll" "$E2E_APPDIR/$name.dll"; done
+  # n,b: Wine takes a native DLL of the name from the program's folder when the search finds it.
+  overrides="$WINEDLLOVERRIDES;$(IFS=,; echo "${planted[*]}")=n,b"
+  WINEDLLOVERRIDES=$overrides drive planted_dlls
+  check "no planted DLL was loaded" markers none
+  check "the 40 entries are extracted byte for byte" diff -r "$E2E_PAYLOAD" "$out"
+  check "nothing installed on the card" card_empty
+  # The same copies, loaded by a program that leaves the search order as it is, must all be
+  # found; otherwise the check above proves nothing.
+  cp "$bin/plant_probe.exe" "$E2E_APPDIR/"
+  WINEDLLOVERRIDES=$overrides "$WINE" "C:\\e2e\\planted_dlls\\plant_probe.exe" "${planted[@]/%/.dll}"
+  check "each planted DLL leaves its marker when a program does load it" markers all
+}
+
 # Called by the driver while the error has been answered and the main window waits.
 hook_failure_midway() {
   local entry seen=0 bad=0

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "Win32TestSupport.h"
 #include "platform/win32/Win32Platform.h"
@@ -61,6 +63,60 @@ TEST_F(VolumesTest, UnusedLetterDoesNotAnswer) {
     return;
   }
   GTEST_SKIP() << "every letter is in use";
+}
+
+// Stand-ins for the system calls: R: answers as a card labelled SLOT, every other letter as an
+// empty slot of a card reader. Both record the thread's error mode while they run.
+struct Seen {
+  std::vector<DWORD> volumeModes, typeModes;
+};
+Seen seen;
+
+BOOL WINAPI EmptySlotsButR(LPCWSTR root, LPWSTR label, DWORD labelSize, LPDWORD serial,
+                           LPDWORD maxComponent, LPDWORD flags, LPWSTR, DWORD) {
+  seen.volumeModes.push_back(GetThreadErrorMode());
+  if (root[0] != L'R') {
+    SetLastError(ERROR_NOT_READY);
+    return FALSE;
+  }
+  lstrcpynW(label, L"SLOT", static_cast<int>(labelSize));
+  *serial = 1;
+  *maxComponent = 255;
+  *flags = 0;
+  return TRUE;
+}
+
+UINT WINAPI RemovableDrive(LPCWSTR) {
+  seen.typeModes.push_back(GetThreadErrorMode());
+  return DRIVE_REMOVABLE;
+}
+
+// Restores the test thread's error mode, whatever the test leaves behind.
+class ThreadErrorModeKept {
+ public:
+  ThreadErrorModeKept() : old_(GetThreadErrorMode()) {}
+  ~ThreadErrorModeKept() { SetThreadErrorMode(old_, nullptr); }
+
+ private:
+  DWORD old_;
+};
+
+TEST(VolumeQueries, RunWithoutCriticalErrorBoxesAndRestoreTheThreadsMode) {
+  const ThreadErrorModeKept kept;
+  for (const DWORD before : {DWORD{0}, DWORD{SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX},
+                             DWORD{SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX}}) {
+    SCOPED_TRACE(before);
+    ASSERT_TRUE(SetThreadErrorMode(before, nullptr));
+    seen = {};
+    Win32Volumes volumes(EmptySlotsButR, RemovableDrive);
+    const auto lines = BuildDriveList(volumes);
+    EXPECT_EQ(lines, std::vector<std::string>{"R:\\ Removable [SLOT]"});
+    EXPECT_EQ(seen.volumeModes.size(), 26u);
+    EXPECT_FALSE(seen.typeModes.empty());
+    for (const DWORD mode : seen.volumeModes) EXPECT_TRUE(mode & SEM_FAILCRITICALERRORS) << mode;
+    for (const DWORD mode : seen.typeModes) EXPECT_TRUE(mode & SEM_FAILCRITICALERRORS) << mode;
+    EXPECT_EQ(GetThreadErrorMode(), before);
+  }
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "platform/win32/App.h"
 
+#include <exception>
+#include <new>
+
 #include "platform/win32/Text.h"
 
 namespace setup::win {
@@ -12,12 +15,38 @@ HWND App::BoxOwner() const {
 void App::ShowMessage(const std::string& text) {
   // A box opened after the end request would close at once on the pending quit message.
   if (endRequested_) return;
-  MessageBoxW(BoxOwner(), ToWide(text).c_str(), ToWide(title_).c_str(), MB_OK);
+  MessageBoxW(BoxOwner(), ToWide(text).c_str(), wideTitle_.c_str(), MB_OK);
 }
 
 void App::ShowError(const std::string& text) {
   if (endRequested_) return;
-  MessageBoxW(BoxOwner(), ToWide(text).c_str(), ToWide(title_).c_str(), MB_OK | MB_ICONERROR);
+  MessageBoxW(BoxOwner(), ToWide(text).c_str(), wideTitle_.c_str(), MB_OK | MB_ICONERROR);
+}
+
+// Allocates nothing, so that it still works when memory has run out.
+void App::ShowErrorText(const wchar_t* text) noexcept {
+  if (endRequested_) return;
+  MessageBoxW(BoxOwner(), text, wideTitle_.c_str(), MB_OK | MB_ICONERROR);
+}
+
+void App::ShowCurrentException() noexcept {
+  static constexpr wchar_t kOutOfMemory[] = L"Out of memory.";
+  const wchar_t* text = L"An unexpected error occurred.";
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    // Its what() names only the type.
+    text = kOutOfMemory;
+  } catch (const std::exception& e) {
+    try {
+      ShowError(e.what());
+      return;
+    } catch (...) {
+      text = kOutOfMemory;  // no room for the text's conversion
+    }
+  } catch (...) {
+  }
+  ShowErrorText(text);
 }
 
 void App::RequestEnd() {

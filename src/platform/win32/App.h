@@ -5,7 +5,6 @@
 // Text.h first: it brings <windows.h> and takes back its DeleteFile macro before Platform.h.
 #include "platform/win32/Text.h"
 
-#include <exception>
 #include <string>
 
 #include "platform/Platform.h"
@@ -14,7 +13,7 @@ namespace setup::win {
 
 class App : public Ui {
  public:
-  explicit App(std::string title) : title_(std::move(title)) {}
+  explicit App(std::string title) : title_(std::move(title)), wideTitle_(ToWide(title_)) {}
 
   void ShowMessage(const std::string& text) override;
   void RequestEnd() override;
@@ -24,13 +23,14 @@ class App : public Ui {
   // An error message box titled with the application title; the program goes on.
   void ShowError(const std::string& text);
 
-  // Runs an event handler; errors stop the handler, not the program.
+  // Runs an event handler; any exception stops the handler, not the program, and is shown in
+  // the error box.
   template <class F>
   void Guard(F&& handler) {
     try {
       handler();
-    } catch (const std::exception& e) {
-      ShowError(e.what());
+    } catch (...) {
+      ShowCurrentException();
     }
   }
 
@@ -44,7 +44,10 @@ class App : public Ui {
 
  private:
   HWND BoxOwner() const;
+  void ShowCurrentException() noexcept;
+  void ShowErrorText(const wchar_t* text) noexcept;
   std::string title_;
+  std::wstring wideTitle_;
   HWND main_ = nullptr;
   bool endRequested_ = false;
 };

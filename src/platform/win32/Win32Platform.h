@@ -28,8 +28,18 @@ class Win32Profile : public Profile {
 
 class Win32Volumes : public Volumes {
  public:
+  using VolumeQuery = decltype(&GetVolumeInformationW);
+  using TypeQuery = decltype(&GetDriveTypeW);
+  // The system calls can be replaced, so that a test sees the thread's state during them.
+  explicit Win32Volumes(VolumeQuery volumeQuery = GetVolumeInformationW,
+                        TypeQuery typeQuery = GetDriveTypeW)
+      : volumeQuery_(volumeQuery), typeQuery_(typeQuery) {}
   std::optional<VolumeInfo> QueryVolume(const std::string& root) override;
   unsigned DriveType(const std::string& root) override;
+
+ private:
+  VolumeQuery volumeQuery_;
+  TypeQuery typeQuery_;
 };
 
 class Win32Process : public Process {
