@@ -3,7 +3,7 @@
 # when everything is there already.
 set -euo pipefail
 
-packages=(build-essential cmake googletest libgtest-dev clang-format
+packages=(build-essential cmake googletest libgtest-dev clang-format clang-14 libclang-rt-14-dev
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev
   g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine32:i386 wine64 xvfb x11-apps imagemagick fonts-ipafont-gothic fonts-ipafont-mincho

@@ -6,6 +6,8 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh || exit 1
 
 cmake --preset host >/dev/null && cmake --build --preset host || exit 1
+cmake --preset host-asan >/dev/null && cmake --build --preset host-asan || exit 1
+cmake --preset fuzz >/dev/null && cmake --build --preset fuzz || exit 1
 cmake --preset win32 >/dev/null && cmake --build --preset win32 || exit 1
 
 # The product is the 32-bit build. A kernel without ia32 emulation runs no 32-bit code, so Wine
@@ -19,12 +21,18 @@ fi
 
 mkdir -p build
 ctest --preset host 2>&1 | tee build/host-tests.log
+# The native suites again under AddressSanitizer and UndefinedBehaviorSanitizer.
+ctest --preset host-asan 2>&1 | tee build/host-asan-tests.log
+# Each fuzz target runs for a fixed time; its executions say how far it got.
+ctest --preset fuzz 2>&1 | tee build/fuzz-tests.log
+awk '/^[0-9]+\/[0-9]+ Test: /{t=$3} /^stat::number_of_executed_units/{print t ": " $2 " executions"}' \
+  build/fuzz/Testing/Temporary/LastTest.log
 source scripts/wine-env.sh
 ctest --preset $wine_preset 2>&1 | tee build/win32-tests.log
 
 passed=0
 failed=0
-for log in build/host-tests.log build/win32-tests.log; do
+for log in build/host-tests.log build/host-asan-tests.log build/fuzz-tests.log build/win32-tests.log; do
   line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
   if [ -z "$line" ]; then
     echo "no test summary in $log"

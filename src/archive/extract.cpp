@@ -26,6 +26,12 @@ std::string Escape(const std::string& name) {
     if (ClimbsUp(name.substr(start, end - start))) return "the name climbs out with \"..\"";
     start = end + 1;
   }
+  // Trimmed the same way, a last part of only dots and blanks is no name: the path names its own
+  // folder, and creating it would fail only after the entries before it were written.
+  const std::size_t last = name.find_last_of("\\/");
+  if (name.find_first_not_of(". ", last == std::string::npos ? 0 : last + 1) == std::string::npos) {
+    return "the name ends without a file name";
+  }
   return {};
 }
 

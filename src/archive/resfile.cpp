@@ -44,6 +44,7 @@ void ResFile::LoadResData(ByteView archive, const std::string& archiveName,
   // as it was.
   std::vector<TFile> files(static_cast<std::size_t>(count));
   std::vector<std::size_t> nameLengths(files.size());
+  std::uint64_t total = 0;
   for (std::int32_t i = 0; i < count; ++i) {
     TFile& f = files[static_cast<std::size_t>(i)];
     const std::size_t record = 4 + 12 * static_cast<std::size_t>(i);
@@ -63,6 +64,13 @@ void ResFile::LoadResData(ByteView archive, const std::string& archiveName,
       Damaged(archiveName, EntryText(i) + "'s data runs past the end (offset " +
                                std::to_string(f.dataOffset) + ", size " + std::to_string(f.size) +
                                ", archive " + std::to_string(length) + " bytes)");
+    }
+    // Summed entry by entry, so the total cannot wrap however many entries follow.
+    total += f.size;
+    if (total > kMaxCatalogueBytes) {
+      Damaged(archiveName, EntryText(i) + "'s data takes the entries to " + std::to_string(total) +
+                               " bytes, more than the " + std::to_string(kMaxCatalogueBytes) +
+                               " bytes a catalogue holds");
     }
   }
   if (progress) progress->SetMax(count);

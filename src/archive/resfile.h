@@ -9,6 +9,12 @@
 
 namespace setup {
 
+// The most bytes the catalogue copies out of an archive, all entries together. Entries may
+// overlap, so a small archive can ask for far more than it holds. The shipped payload copies
+// under 2 MB; 256 MiB is over a hundred times that, and still leaves most of the 2 GB a 32-bit
+// process can address to the archive itself and the images built from it.
+constexpr std::uint64_t kMaxCatalogueBytes = 256u << 20;
+
 // One archived file.
 struct TFile {
   std::string name;  // stored name, byte for byte
@@ -38,7 +44,8 @@ class ResFile {
   std::int32_t ResFileCount = 0;
 
   // Reads the archive into the catalogue. archiveName names the archive in error texts.
-  // A damaged archive raises Error before anything large is allocated.
+  // A damaged archive, or one whose entries hold more than kMaxCatalogueBytes, raises Error
+  // before anything large is allocated.
   void LoadResData(ByteView archive, const std::string& archiveName, LoadProgress* progress);
   // Clears list, then appends the stored names matching prefix and extension (both optional,
   // ASCII case ignored) in catalogue order.

@@ -209,6 +209,51 @@ INSTANTIATE_TEST_SUITE_P(
                    Archive(2, {{{28, 28, 1}, {28, 28, 9}}}, std::string("a\0", 2)),
                    "entry 1's data runs past the end"}));
 
+// Entries that all point at one block, together holding blocks times its size.
+Bytes Overlapping(std::uint32_t entries, std::uint32_t block) {
+  const std::uint32_t base = 4 + 12 * entries;
+  const std::vector<std::array<std::uint32_t, 3>> records(entries, {base, base + 8, block});
+  return Archive(entries, records, std::string("big.bin\0", 8) + std::string(block, 'b'));
+}
+
+TEST(LoadResData, OverlappingEntriesPastTheCapAreRefusedBeforeAnyCopy) {
+  constexpr std::uint32_t kBlock = 1u << 20;
+  const std::uint32_t entries = static_cast<std::uint32_t>(kMaxCatalogueBytes / kBlock) + 1;
+  const Bytes archive = Overlapping(entries, kBlock);
+  ResFile r = CatalogueOf({{"keep.txt", {1, 2}}});
+  RecordingProgress progress;
+  gLargest = 0;
+  gTrack = true;
+  try {
+    r.LoadResData(archive, "setupdata", &progress);
+    gTrack = false;
+    FAIL() << "loaded " << entries << " entries of " << kBlock << " bytes";
+  } catch (const Error& e) {
+    gTrack = false;
+    const std::string text = e.what();
+    EXPECT_NE(text.find("\"setupdata\""), std::string::npos) << text;
+    EXPECT_NE(text.find("entry " + std::to_string(entries - 1) + "'s data"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find(std::to_string(kMaxCatalogueBytes)), std::string::npos) << text;
+  }
+  EXPECT_LT(gLargest, kBlock) << "an entry was copied";
+  EXPECT_TRUE(progress.calls.empty());
+  ASSERT_EQ(r.ResFileCount, 1);
+  ASSERT_EQ(r.ResFiles.size(), 1u);
+  EXPECT_EQ(r.ResFiles[0].name, "keep.txt");
+  EXPECT_EQ(r.ResFiles[0].data, (Bytes{1, 2}));
+}
+
+TEST(LoadResData, OverlappingEntriesUpToTheCapLoad) {
+  constexpr std::uint32_t kBlock = 4u << 20;
+  const std::uint32_t entries = static_cast<std::uint32_t>(kMaxCatalogueBytes / kBlock);
+  ResFile r;
+  r.LoadResData(Overlapping(entries, kBlock), "setupdata", nullptr);
+  ASSERT_EQ(r.ResFileCount, static_cast<std::int32_t>(entries));
+  EXPECT_EQ(r.ResFiles.back().name, "big.bin");
+  EXPECT_EQ(r.ResFiles.back().data, Bytes(kBlock, 'b'));
+}
+
 // ---------------------------------------------------------------------------
 
 TEST(FindResFile, StandinGlobalIniInAnyCase) {

@@ -148,7 +148,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"..", true}, NameCase{"\\Windows\\evil.dll", true},
                       NameCase{"/etc/evil", true}, NameCase{"C:\\evil.txt", true},
                       NameCase{"c:evil.txt", true}, NameCase{"...\\evil.txt", true},
-                      NameCase{"a\\.. \\evil.txt", true}, NameCase{"", true},
+                      NameCase{"a\\.. \\evil.txt", true}, NameCase{"", true}, NameCase{".", true},
+                      NameCase{" ", true}, NameCase{"dir\\", true}, NameCase{"dir/. ", true},
                       NameCase{"..a\\b.txt", false}, NameCase{"a..b.txt", false},
                       NameCase{"a\\.\\b.txt", false}, NameCase{"dir\\x.y..", false}));
 
