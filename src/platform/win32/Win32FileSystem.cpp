@@ -1,31 +1,11 @@
 #include <climits>
 
+#include "platform/win32/Handle.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace setup {
 
 namespace {
-
-class Handle {
- public:
-  explicit Handle(HANDLE h) : h_(h) {}
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() {
-    if (valid()) CloseHandle(h_);
-  }
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return h_; }
-  // Closes now so that a failing close can be reported; false when it failed.
-  bool Close() {
-    const HANDLE h = h_;
-    h_ = INVALID_HANDLE_VALUE;
-    return CloseHandle(h) != FALSE;
-  }
-
- private:
-  HANDLE h_;
-};
 
 std::string LastReason() {
   return SystemReason(GetLastError());
@@ -93,8 +73,8 @@ bool Win32FileSystem::FolderExists(const std::string& path) {
 }
 
 Bytes Win32FileSystem::ReadWholeFile(const std::string& path) {
-  Handle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedFile file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) throw OpenError(path, LastReason());
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.get(), &size)) throw ReadError(path, LastReason());
@@ -126,8 +106,8 @@ void Win32FileSystem::WriteWholeFile(const std::string& path, ByteView data) {
   }
   // A leftover of a crash may carry the read-only attribute, which CREATE_ALWAYS refuses.
   SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
-  Handle file(CreateFileW(temp.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedFile file(CreateFileW(temp.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) throw CreateError(path, LastReason());
   // Whatever fails from here on, the target keeps its old bytes and the temporary file goes.
   const auto fail = [&](Error error) {
@@ -149,8 +129,8 @@ void Win32FileSystem::WriteWholeFile(const std::string& path, ByteView data) {
 }
 
 void Win32FileSystem::AppendLine(const std::string& path, const std::string& line) {
-  Handle file(CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedFile file(CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) throw OpenError(path, LastReason());
   LARGE_INTEGER zero{};
   if (!SetFilePointerEx(file.get(), zero, nullptr, FILE_END)) throw WriteError(path, LastReason());

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/win32/Handle.h"
 #include "platform/win32/Text.h"
 
 namespace setup {
@@ -44,14 +45,14 @@ class Win32Volumes : public Volumes {
 
 class Win32Process : public Process {
  public:
-  explicit Win32Process(const PROCESS_INFORMATION& info) : info_(info) {}
-  Win32Process(const Win32Process&) = delete;
-  Win32Process& operator=(const Win32Process&) = delete;
-  ~Win32Process() override;
+  // The thread's handle goes first, then the process's.
+  explicit Win32Process(const PROCESS_INFORMATION& info)
+      : process_(info.hProcess), thread_(info.hThread) {}
   Wait WaitFor(unsigned milliseconds) override;
 
  private:
-  PROCESS_INFORMATION info_;
+  ScopedHandle process_;
+  ScopedHandle thread_;
 };
 
 class Win32Processes : public Processes {

@@ -4,13 +4,8 @@
 
 namespace setup {
 
-Win32Process::~Win32Process() {
-  CloseHandle(info_.hThread);
-  CloseHandle(info_.hProcess);
-}
-
 Process::Wait Win32Process::WaitFor(unsigned milliseconds) {
-  switch (WaitForSingleObject(info_.hProcess, milliseconds)) {
+  switch (WaitForSingleObject(process_.get(), milliseconds)) {
     case WAIT_OBJECT_0:
       return Wait::Ended;
     case WAIT_TIMEOUT:
