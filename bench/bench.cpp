@@ -33,15 +33,6 @@ double MsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// The ticks as the main window creates them.
-class DefaultChecks : public CheckBoxes {
- public:
-  bool IsChecked(Check box) const override {
-    return box != Check::romEZSDChk && box != Check::romNMMCChk && box != Check::romNJSDChk;
-  }
-  void SetChecked(Check, bool) override {}
-};
-
 class QuietUi : public Ui {
  public:
   int messages = 0;
@@ -135,7 +126,7 @@ int main() {
     const double loadMs = MsSince(start);
 
     PosixFileSystem posix;
-    DefaultChecks checks;
+    const Choices choices;  // as the main window creates them
     QuietUi ui;
     NoCaption caption;
     double bestEngine = 1e300, bestPlain = 1e300, bestDurable = 1e300;
@@ -144,7 +135,7 @@ int main() {
       const fs::path card = FreshFolder(work, "card");
       // Windows-form root with its trailing "\"; the POSIX file system maps it to "/".
       SetupLog log(posix, caption, (card / "Setup.log").string());
-      InstallContext ctx{posix, catalogue, ui, checks, log, card.string() + "\\"};
+      InstallContext ctx{posix, catalogue, ui, choices, log, card.string() + "\\"};
       start = Clock::now();
       CopyConfFiles(ctx);
       CreateROMImages(ctx);

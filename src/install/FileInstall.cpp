@@ -1,5 +1,7 @@
 #include "install/FileInstall.h"
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "platform/Paths.h"
@@ -9,6 +11,21 @@ namespace setup {
 namespace {
 
 const char kConfPrefix[] = "Skylarch\\";
+
+// The configuration files each choice installs below Skylarch\, in this order: single files,
+// or every entry of one archive folder.
+struct ConfGroup {
+  Check choice;
+  bool folder;
+  const char* files[2];
+};
+constexpr ConfGroup kConfGroups[] = {
+    {Check::confGlobalINIChk, false, {"global.ini", nullptr}},
+    {Check::confFontChk, false, {"font12.glu", "font12.glf"}},
+    {Check::confSaveNameTxtChk, false, {"savename.txt", nullptr}},
+    {Check::confSkinChk, true, {"skin", nullptr}},
+    {Check::confSEChk, true, {"se", nullptr}},
+};
 
 std::string Quoted(const std::string& text) {
   return "\"" + text + "\"";
@@ -34,7 +51,7 @@ void CopyResFile(InstallContext& ctx, const std::string& prefix, const std::stri
 
   const std::string key = LowerAscii(target);
   const bool ours = ctx.installedThisRun && ctx.installedThisRun->count(key) > 0;
-  if (ctx.checks.IsChecked(Check::sysExistBackupChk) && !ours && ctx.fs.FileExists(target)) {
+  if (ctx.choices[Check::sysExistBackupChk] && !ours && ctx.fs.FileExists(target)) {
     const std::string backup = target + ".bak";
     ctx.log.WriteLog("Create backup to " + Quoted(backup));
     const Bytes old = ctx.fs.ReadWholeFile(target);
@@ -63,22 +80,21 @@ void CopyResFolder(InstallContext& ctx, const std::string& prefix, const std::st
 }
 
 void CopyConfFiles(InstallContext& ctx) {
-  const auto ticked = [&](Check box) { return ctx.checks.IsChecked(box); };
   const std::string prefix = kConfPrefix;
   const std::string folder = ctx.targetRoot + kConfPrefix;
-  const bool any = ticked(Check::confGlobalINIChk) || ticked(Check::confFontChk) ||
-                   ticked(Check::confSaveNameTxtChk) || ticked(Check::confSkinChk) ||
-                   ticked(Check::confSEChk);
+  const bool any = std::any_of(std::begin(kConfGroups), std::end(kConfGroups),
+                               [&](const ConfGroup& g) { return ctx.choices[g.choice]; });
   if (any) RefuseNoFolder(ctx.targetRoot, folder);
-
-  if (ticked(Check::confGlobalINIChk)) CopyResFile(ctx, prefix, folder, "global.ini");
-  if (ticked(Check::confFontChk)) {
-    CopyResFile(ctx, prefix, folder, "font12.glu");
-    CopyResFile(ctx, prefix, folder, "font12.glf");
+  for (const ConfGroup& group : kConfGroups) {
+    if (!ctx.choices[group.choice]) continue;
+    if (group.folder) {
+      CopyResFolder(ctx, prefix + group.files[0] + "\\", folder + group.files[0] + "\\");
+      continue;
+    }
+    for (const char* file : group.files) {
+      if (file) CopyResFile(ctx, prefix, folder, file);
+    }
   }
-  if (ticked(Check::confSaveNameTxtChk)) CopyResFile(ctx, prefix, folder, "savename.txt");
-  if (ticked(Check::confSkinChk)) CopyResFolder(ctx, prefix + "skin\\", folder + "skin\\");
-  if (ticked(Check::confSEChk)) CopyResFolder(ctx, prefix + "se\\", folder + "se\\");
 }
 
 }  // namespace setup

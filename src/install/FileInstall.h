@@ -5,8 +5,8 @@
 #include <string>
 
 #include "archive/resfile.h"
+#include "install/Choices.h"
 #include "install/SetupLog.h"
-#include "install/Views.h"
 
 namespace setup {
 
@@ -15,7 +15,7 @@ struct InstallContext {
   FileSystem& fs;
   const ResFile& catalogue;
   Ui& ui;
-  const CheckBoxes& checks;
+  const Choices& choices;
   SetupLog& log;
   std::string targetRoot;  // such as "E:\"
   // Targets this run of the program has installed (lower case). Their .bak already holds the

@@ -16,29 +16,31 @@ constexpr std::int32_t kIdSize = 4;
 }  // namespace
 
 const std::array<RomRow, 11> kRomRows = {{
-    {Check::romMPCFChk, "MPCF", "_BOOT_MP.nds", ""},
-    {Check::romSCCFChk, "SCCF", "Skylarch_SCCF_SuperCard_CF.nds", kSuperCardBoot},
-    {Check::romSCSDChk, "SCSD", "Skylarch_SCSD_SuperCard_SD.nds", kSuperCardBoot},
-    {Check::romSCMSChk, "SCMS", "Skylarch_SCMS_SuperCard_MicroSD.nds", kSuperCardBoot},
-    {Check::romM3CFChk, "M3CF", "Skylarch_M3CF_M3_CF.nds", kM3Boot},
-    {Check::romM3SDChk, "M3SD", "Skylarch_M3SD_M3_SD.nds", kM3Boot},
-    {Check::romMMCFChk, "MMCF", "Skylarch_MMCF_MaxMedia_CF.nds", ""},
-    {Check::romEZSDChk, "EZSD", "Skylarch_EZSD_EZ-Flash4_SD.nds.bin", ""},
-    {Check::romEWSDChk, "EWSD", "Skylarch_EWSD_Ewin2_MicroSD.nds", ""},
-    {Check::romNMMCChk, "NMMC", "Skylarch_NMMC_MagicKey2-3_SD.nds", ""},
-    {Check::romNJSDChk, "NJSD", "Skylarch_NJSD_NinjaDS_SD.nds", ""},
+    {Check::romMPCFChk, "GBAMP/AdMovie", "MPCF", "_BOOT_MP.nds", ""},
+    {Check::romSCCFChk, "SuperCard/CF", "SCCF", "Skylarch_SCCF_SuperCard_CF.nds", kSuperCardBoot},
+    {Check::romSCSDChk, "SuperCard/SD", "SCSD", "Skylarch_SCSD_SuperCard_SD.nds", kSuperCardBoot},
+    {Check::romSCMSChk, "SuperCard/MicroSD", "SCMS", "Skylarch_SCMS_SuperCard_MicroSD.nds",
+     kSuperCardBoot},
+    {Check::romM3CFChk, "M3/CF series", "M3CF", "Skylarch_M3CF_M3_CF.nds", kM3Boot},
+    {Check::romM3SDChk, "M3/SD series", "M3SD", "Skylarch_M3SD_M3_SD.nds", kM3Boot},
+    {Check::romMMCFChk, "Max Media/CF", "MMCF", "Skylarch_MMCF_MaxMedia_CF.nds", ""},
+    {Check::romEZSDChk, "EZ-Flash 4/MicroSD", "EZSD", "Skylarch_EZSD_EZ-Flash4_SD.nds.bin", ""},
+    {Check::romEWSDChk, "Ewin2/MicroSD", "EWSD", "Skylarch_EWSD_Ewin2_MicroSD.nds", ""},
+    {Check::romNMMCChk, "MagicKey2-3/SD", "NMMC", "Skylarch_NMMC_MagicKey2-3_SD.nds", ""},
+    {Check::romNJSDChk, "NinjaDS/SD", "NJSD", "Skylarch_NJSD_NinjaDS_SD.nds", ""},
 }};
 
 void CreateROMImages(InstallContext& ctx) {
   for (const auto& row : kRomRows) {
-    if (ctx.checks.IsChecked(row.check)) CreateROMImage(ctx, row);
+    if (ctx.choices[row.check]) CreateROMImage(ctx, row);
   }
 }
 
 void CreateROMImage(InstallContext& ctx, const RomRow& row) {
   const std::string path = ctx.targetRoot + std::string(row.outputName);
   std::string line = "Create ROM image and copy to \"" + path + "\"";
-  if (row.check == Check::romMPCFChk) line += " for GBAMP/AdMovie";
+  // Only the first row's image keeps the program image's own name; its line says what it is for.
+  if (&row == &kRomRows[0]) line += " for " + std::string(row.cartridge);
   ctx.log.WriteLog(line);
   CreateTargetFolders(ctx.fs, ctx.targetRoot, path);
 

@@ -12,6 +12,7 @@ namespace setup {
 
 struct RomRow {
   Check check;
+  std::string_view cartridge;  // as the check box's caption names it
   std::string_view adapterId;
   std::string_view outputName;
   std::string_view bootstrap;  // empty: no bootstrap

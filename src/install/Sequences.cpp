@@ -12,128 +12,133 @@
 namespace setup {
 
 namespace {
-constexpr std::string_view kCtlNames[] = {
-    "Label2",      "GroupBox1",        "confGlobalINIChk", "confFontChk", "confSaveNameTxtChk",
-    "confSkinChk", "confSEChk",        "GroupBox3",        "romMPCFChk",  "romSCCFChk",
-    "romSCSDChk",  "romSCMSChk",       "romM3CFChk",       "romM3SDChk",  "romMMCFChk",
-    "romEZSDChk",  "romEWSDChk",       "romNMMCChk",       "romNJSDChk",  "sysExistBackupChk",
-    "SetupBtn",    "CancelBtn",        "Label1",           "ToolChk",     "ExtractBtn",
-    "Msg1Lbl",     "OpenGlobalINIChk",
-};
-static_assert(std::size(kCtlNames) == static_cast<int>(Ctl::OpenGlobalINIChk) + 1);
 
 constexpr char kArchiveResource[] = "setupdata";
+
+// One control's caption as the language cutting sees it.
+class ControlCaption : public CaptionControl {
+ public:
+  ControlCaption(Questions& questions, Ctl ctl) : questions_(questions), ctl_(ctl) {}
+  std::string GetCaption() const override { return questions_.Caption(ctl_); }
+  void SetCaption(const std::string& caption) override { questions_.SetCaption(ctl_, caption); }
+
+ private:
+  Questions& questions_;
+  Ctl ctl_;
+};
+
 }  // namespace
 
-std::string_view CtlName(Ctl ctl) {
-  return kCtlNames[static_cast<int>(ctl)];
+Sequences::Sequences(const Services& services, Questions& questions)
+    : services_(services),
+      questions_(questions),
+      language_(services.profile, services.ui, SettingsPathFor(services.module.ExePath())) {
+  run_.settingsPath = SettingsPathFor(services.module.ExePath());
 }
 
-Sequences::Sequences(const Services& services, Screens& screens)
-    : settingsPath(SettingsPathFor(services.module.ExePath())),
-      language(services.profile, services.ui, settingsPath),
-      services_(services),
-      screens_(screens) {}
-
 void Sequences::FormCreate() {
-  screens_.SetMainCaption(kAppTitle);
+  questions_.SetMainCaption(kAppTitle);
   const std::string exe = services_.module.ExePath();
-  startPath = ExtractFilePath(exe);
-  targetRoot.clear();
-  LogPath = LogPathFor(exe);
-  services_.fs.DeleteFile(LogPath);
+  run_.startPath = ExtractFilePath(exe);
+  run_.targetRoot.clear();
+  run_.LogPath = LogPathFor(exe);
+  services_.fs.DeleteFile(run_.LogPath);
   // Until the startup sequence has chosen a drive there is no target root to install under.
-  screens_.EnableSetup(false);
-  screens_.EnableStartupTimer(true);
+  questions_.EnableSetup(false);
+}
+
+void Sequences::SelDrvFormCreate() {
+  drives_.lines = BuildDriveList(services_.volumes);
+  drives_.selected = drives_.lines.empty() ? -1 : 0;
 }
 
 void Sequences::Localise(std::span<const Ctl> order) {
-  for (const Ctl ctl : order) language.SetMLCaption(screens_.Control(ctl));
-}
-
-bool Sequences::RunModal(bool (Screens::*run)()) {
-  // After an end request a modal window closes at once with Cancel; not opening it is the same.
-  if (services_.ui.EndRequested()) return false;
-  return (screens_.*run)();
+  for (const Ctl ctl : order) {
+    ControlCaption caption(questions_, ctl);
+    language_.SetMLCaption(caption);
+  }
 }
 
 void Sequences::StartupTimerTimer() {
-  screens_.EnableStartupTimer(false);
-  if (!language.IsMLTypeSet() && !RunModal(&Screens::RunLanguageDialog)) {
-    services_.ui.RequestEnd();
-    return;
+  Ui& ui = services_.ui;
+  if (!language_.IsMLTypeSet()) {
+    // After an end request a modal window closes at once with Cancel; not opening it is the same.
+    const auto answer = ui.EndRequested() ? std::nullopt : questions_.AskLanguage();
+    if (!answer) {
+      ui.RequestEnd();
+      return;
+    }
+    if (answer->english) language_.SetMLType(0);
+    if (answer->japanese) language_.SetMLType(1);
+    if (answer->save) language_.StoreMLType();
   }
   Localise(kMainLocalised);
 
-  screens_.ShowLoading();
+  LoadProgress& progress = questions_.ShowLoading();
   try {
-    catalogue.LoadResData(services_.module.Resource(kArchiveResource), kArchiveResource,
-                          &screens_.Progress());
+    catalogue_.LoadResData(services_.module.Resource(kArchiveResource), kArchiveResource,
+                           &progress);
   } catch (...) {
-    screens_.HideLoading();
+    questions_.HideLoading();
     throw;
   }
-  screens_.HideLoading();
+  questions_.HideLoading();
 
-  const Screens::Point position = screens_.MainPosition();
-  LoadSettings(services_.profile, settingsPath, screens_.Checks(), screens_.DriveList());
-  screens_.SetTargetDriveLabel("");
-  screens_.SetDialogTitle(Dialog::SelDrv, kAppTitle);
+  choices_ = questions_.ReadChoices();
+  LoadSettings(services_.profile, run_.settingsPath, choices_, drives_);
+  questions_.ShowChoices(choices_);
+  questions_.SetCaption(Ctl::TargetDriveLbl, "");
+  questions_.SetDialogTitle(Dialog::SelDrv, kAppTitle);
   Localise(kSelDrvLocalised);
-  if (!RunModal(&Screens::RunDriveDialog)) {
-    services_.ui.RequestEnd();
+  const DriveAnswer drive = ui.EndRequested() ? DriveAnswer{} : questions_.AskDrive(drives_);
+  if (!drive.ok) {
+    ui.RequestEnd();
     return;
   }
-  const std::string extractPath = screens_.ExtractPath();
-  if (!extractPath.empty()) {
-    ExtractAll(catalogue, services_.fs, services_.ui, extractPath);
-    services_.ui.RequestEnd();
+  drives_.selected = drive.selected;
+  if (!drive.extractPath.empty()) {
+    ExtractAll(catalogue_, services_.fs, ui, drive.extractPath);
+    ui.RequestEnd();
     return;
   }
-  const std::string line = SelectedLine(screens_.DriveList());
-  screens_.SetTargetDriveLabel("TargetDrive " + line);
-  chosenDriveRoot = FirstWord(line);
-  screens_.MoveMain(position);
-  screens_.EnableSetup(!chosenDriveRoot.empty());
+  const std::string line = drives_.SelectedLine();
+  questions_.SetCaption(Ctl::TargetDriveLbl, "TargetDrive " + line);
+  run_.chosenDriveRoot = FirstWord(line);
+  questions_.EnableSetup(!run_.chosenDriveRoot.empty());
 }
 
 void Sequences::SetupBtnClick() {
+  Ui& ui = services_.ui;
   // No drive chosen means no target root to anchor the paths; after an end request a click
   // still queued from before must not start the installation again.
-  if (chosenDriveRoot.empty() || services_.ui.EndRequested()) return;
-  targetRoot = chosenDriveRoot;
-  SetupLog log(services_.fs, screens_.Caption(), LogPath);
-  log.WriteLog("StartPath=" + startPath);
-  log.WriteLog("TargetPath=" + targetRoot);
-  log.WriteLog("TargetInfo=" + SelectedLine(screens_.DriveList()));
+  if (run_.chosenDriveRoot.empty() || ui.EndRequested()) return;
+  run_.targetRoot = run_.chosenDriveRoot;
+  choices_ = questions_.ReadChoices();
+  SetupLog log(services_.fs, questions_, run_.LogPath);
+  log.WriteLog("StartPath=" + run_.startPath);
+  log.WriteLog("TargetPath=" + run_.targetRoot);
+  log.WriteLog("TargetInfo=" + drives_.SelectedLine());
 
-  CheckBoxes& checks = screens_.Checks();
-  InstallContext ctx{services_.fs, catalogue,  services_.ui,     checks,
-                     log,          targetRoot, &installedThisRun};
+  InstallContext ctx{services_.fs,    catalogue_,        ui, choices_, log,
+                     run_.targetRoot, &installedThisRun_};
   CopyConfFiles(ctx);
   CreateROMImages(ctx);
-  CopyResFile(ctx, "", targetRoot, "SkylarchMakeIcon.exe");
-  services_.fs.CreateFolders(targetRoot + "Skylarch\\banner\\");
+  CopyResFile(ctx, "", run_.targetRoot, "SkylarchMakeIcon.exe");
+  services_.fs.CreateFolders(run_.targetRoot + "Skylarch\\banner\\");
 
-  screens_.SetDialogTitle(Dialog::Setupped, kAppTitle);
+  questions_.SetDialogTitle(Dialog::Setupped, kAppTitle);
   Localise(kSetuppedLocalised);
-  if (!services_.ui.EndRequested()) screens_.RunCompletionDialog();
-  if (checks.IsChecked(Check::OpenGlobalINIChk)) {
-    ExecDosCommand(services_.processes, services_.ui, false, targetRoot + "Skylarch",
+  if (!ui.EndRequested()) choices_.Set(Check::OpenGlobalINIChk, questions_.AskCompletion());
+  if (choices_[Check::OpenGlobalINIChk]) {
+    ExecDosCommand(services_.processes, ui, false, run_.targetRoot + "Skylarch",
                    "\"notepad.exe\" \"global.ini\"");
   }
-  SaveSettings(services_.profile, settingsPath, checks, screens_.DriveList());
-  services_.ui.RequestEnd();
+  SaveSettings(services_.profile, run_.settingsPath, choices_, drives_);
+  ui.RequestEnd();
 }
 
 void Sequences::CancelBtnClick() {
   services_.ui.RequestEnd();
-}
-
-void Sequences::LanguageChosen(bool english, bool japanese, bool save) {
-  if (english) language.SetMLType(0);
-  if (japanese) language.SetMLType(1);
-  if (save) language.StoreMLType();
 }
 
 }  // namespace setup

@@ -10,27 +10,6 @@ std::string SettingsPathFor(const std::string& exePath) {
   return ChangeFileExt(exePath, ".ini");
 }
 
-// No row for romNJSDChk: it is neither read nor written.
-const std::array<SettingsKey, 17> kSettingsKeys = {{
-    {"system", "ExistBackup", Check::sysExistBackupChk},
-    {"system", "OpenGlobalINI", Check::OpenGlobalINIChk},
-    {"configuration", "global.ini", Check::confGlobalINIChk},
-    {"configuration", "font", Check::confFontChk},
-    {"configuration", "savename.txt", Check::confSaveNameTxtChk},
-    {"configuration", "Skin", Check::confSkinChk},
-    {"configuration", "SE", Check::confSEChk},
-    {"rom", "MPCF", Check::romMPCFChk},
-    {"rom", "SCCF", Check::romSCCFChk},
-    {"rom", "SCSD", Check::romSCSDChk},
-    {"rom", "SCMS", Check::romSCMSChk},
-    {"rom", "M3CF", Check::romM3CFChk},
-    {"rom", "M3SD", Check::romM3SDChk},
-    {"rom", "MMCF", Check::romMMCFChk},
-    {"rom", "EZSD", Check::romEZSDChk},
-    {"rom", "EWSD", Check::romEWSDChk},
-    {"rom", "NMMC", Check::romNMMCChk},
-}};
-
 namespace {
 
 const char kDriveSection[] = "system";
@@ -55,36 +34,35 @@ void WithProfileReleased(Profile& profile, const std::string& file, Body body) {
 }  // namespace
 
 void SelectStoredDrive(Profile& profile, const std::string& settingsFile,
-                       const std::string& section, const std::string& key,
-                       DriveListView& driveList) {
+                       const std::string& section, const std::string& key, DriveList& drives) {
   const std::string stored = FirstWord(profile.ReadString(settingsFile, section, key, ""));
-  const auto lines = driveList.Lines();
   // No early exit: with several matching lines the last one wins.
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (FirstWord(lines[i]) == stored) driveList.SetSelectedIndex(static_cast<int>(i));
+  for (std::size_t i = 0; i < drives.lines.size(); ++i) {
+    if (FirstWord(drives.lines[i]) == stored) drives.selected = static_cast<int>(i);
   }
 }
 
-void LoadSettings(Profile& profile, const std::string& settingsFile, CheckBoxes& checks,
-                  DriveListView& driveList) {
+void LoadSettings(Profile& profile, const std::string& settingsFile, Choices& choices,
+                  DriveList& drives) {
   WithProfileReleased(profile, settingsFile, [&] {
-    SelectStoredDrive(profile, settingsFile, kDriveSection, kDriveKey, driveList);
-    for (const auto& k : kSettingsKeys) {
-      const std::int32_t current = checks.IsChecked(k.check) ? 1 : 0;
-      const std::int32_t value = ReadProfileInt(profile, settingsFile, std::string(k.section),
-                                                std::string(k.key), current);
-      checks.SetChecked(k.check, value != 0);
+    SelectStoredDrive(profile, settingsFile, kDriveSection, kDriveKey, drives);
+    for (const ChoiceDef& c : kChoices) {
+      if (c.key.empty()) continue;
+      const std::int32_t value = ReadProfileInt(profile, settingsFile, std::string(c.section),
+                                                std::string(c.key), choices[c.id] ? 1 : 0);
+      choices.Set(c.id, value != 0);
     }
   });
 }
 
-void SaveSettings(Profile& profile, const std::string& settingsFile, const CheckBoxes& checks,
-                  const DriveListView& driveList) {
+void SaveSettings(Profile& profile, const std::string& settingsFile, const Choices& choices,
+                  const DriveList& drives) {
   WithProfileReleased(profile, settingsFile, [&] {
-    profile.WriteString(settingsFile, kDriveSection, kDriveKey, FirstWord(SelectedLine(driveList)));
-    for (const auto& k : kSettingsKeys) {
-      profile.WriteString(settingsFile, std::string(k.section), std::string(k.key),
-                          checks.IsChecked(k.check) ? "1" : "0");
+    profile.WriteString(settingsFile, kDriveSection, kDriveKey, FirstWord(drives.SelectedLine()));
+    for (const ChoiceDef& c : kChoices) {
+      if (c.key.empty()) continue;
+      profile.WriteString(settingsFile, std::string(c.section), std::string(c.key),
+                          choices[c.id] ? "1" : "0");
     }
   });
 }

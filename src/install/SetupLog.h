@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "install/Views.h"
+#include "install/Questions.h"
 #include "platform/Platform.h"
 
 namespace setup {

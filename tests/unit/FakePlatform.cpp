@@ -300,15 +300,4 @@ ByteView FakeModule::Resource(const std::string& name) {
   return it->second;
 }
 
-FakeChecks::FakeChecks() {
-  SetAll(true);
-  SetChecked(Check::romEZSDChk, false);
-  SetChecked(Check::romNMMCChk, false);
-  SetChecked(Check::romNJSDChk, false);
-}
-
-void FakeChecks::SetAll(bool checked) {
-  for (bool& b : state_) b = checked;
-}
-
 }  // namespace setup::fake

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "install/Views.h"
+#include "install/Questions.h"
 #include "platform/Platform.h"
 
 namespace setup::fake {
@@ -182,26 +182,12 @@ class FakeModule : public Module {
   ByteView Resource(const std::string& name) override;
 };
 
-// The check boxes as the main window creates them.
-class FakeChecks : public CheckBoxes {
- public:
-  FakeChecks();
-  bool IsChecked(Check box) const override { return state_[static_cast<int>(box)]; }
-  void SetChecked(Check box, bool checked) override { state_[static_cast<int>(box)] = checked; }
-  void SetAll(bool checked);
-
- private:
-  bool state_[kCheckCount];
-};
-
-class FakeDriveList : public DriveListView {
- public:
-  std::vector<std::string> lines;
-  int selected = -1;
-  std::vector<std::string> Lines() const override { return lines; }
-  int SelectedIndex() const override { return selected; }
-  void SetSelectedIndex(int index) override { selected = index; }
-};
+// Every choice ticked or every one unticked.
+inline Choices AllChoices(bool ticked) {
+  Choices all;
+  for (const auto& c : kChoices) all.Set(c.id, ticked);
+  return all;
+}
 
 class FakeCaption : public MainCaption {
  public:

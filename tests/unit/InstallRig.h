@@ -34,10 +34,10 @@ struct InstallRig {
 
   fake::FakeFileSystem fs;
   fake::FakeUi ui;
-  fake::FakeChecks checks;
+  Choices choices;
   fake::FakeCaption caption;
   SetupLog log{fs, caption, kLog};
-  InstallContext ctx{fs, StandinCatalogue(), ui, checks, log, "E:\\"};
+  InstallContext ctx{fs, StandinCatalogue(), ui, choices, log, "E:\\"};
 };
 
 }  // namespace setup::test

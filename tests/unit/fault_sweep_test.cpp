@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "FakePlatform.h"
-#include "ScriptedScreens.h"
+#include "ScriptedQuestions.h"
 #include "TestArchive.h"
 #include "install/Sequences.h"
 
@@ -51,10 +51,11 @@ struct Program {
     module.resources["SETUPDATA"] = test::StandinArchive();
     processes.env["ComSpec"] = "C:\\WINDOWS\\system32\\cmd.exe";
     profile.WriteString("C:\\Tools\\Setup.ini", "system", "isJP", "0");
-    screens.drives.selected = 1;
+    volumes.drives['E'] = {{"CARD", 2, 255, 0}, 2, true};
     seq.FormCreate();
+    seq.SelDrvFormCreate();
     seq.StartupTimerTimer();
-    screens.checks.SetChecked(Check::sysExistBackupChk, backups);
+    windows.shown.Set(Check::sysExistBackupChk, backups);  // the user's click
   }
   // The error's text, nullopt when the setup ran through.
   std::optional<std::string> PressSetup() {
@@ -71,8 +72,9 @@ struct Program {
   fake::FakeProcesses processes;
   fake::FakeModule module;
   fake::FakeUi ui;
-  test::FakeScreens screens;
-  Sequences seq{Services{fs, profile, processes, module, ui}, screens};
+  fake::FakeVolumes volumes;
+  test::ScriptedQuestions windows;
+  Sequences seq{Services{fs, profile, volumes, processes, module, ui}, windows};
 };
 
 // Every file a default setup writes, with bytes of its own, and an older .bak beside every

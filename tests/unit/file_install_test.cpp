@@ -56,7 +56,7 @@ class BackupRuleTest : public FileInstallTest, public ::testing::WithParamInterf
 
 TEST_P(BackupRuleTest, BackupOnlyWhenTickedAndAFileExists) {
   const auto& c = GetParam();
-  checks.SetChecked(Check::sysExistBackupChk, c.backups);
+  choices.Set(Check::sysExistBackupChk, c.backups);
   if (c.present) fs.PutFile("E:\\Skylarch\\global.ini", "old bytes");
   CopyResFile(ctx, "Skylarch\\", "E:\\Skylarch\\", "global.ini");
 
@@ -138,7 +138,7 @@ TEST_F(FileInstallTest, WriteProtectedCardFailsAfterTheLogLine) {
 class MissingEntryTest : public FileInstallTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(MissingEntryTest, ReportedAndTheExistingFileStaysUntouched) {
-  checks.SetChecked(Check::sysExistBackupChk, GetParam());
+  choices.Set(Check::sysExistBackupChk, GetParam());
   fs.PutFile("E:\\Skylarch\\nothing.txt", "keep me");
   CopyResFile(ctx, "Skylarch\\", "E:\\Skylarch\\", "nothing.txt");
   EXPECT_EQ(ui.messages, std::vector<std::string>{"no file found. [Skylarch\\nothing.txt]"});
@@ -167,7 +167,7 @@ TEST_F(FileInstallTest, DeeperSubFoldersAreRecreated) {
                                                {"skin\\dark\\b.bmp", B("B")},
                                                {"skin\\dark\\x\\c.bmp", B("C")},
                                                {"skinny.bmp", B("no")}});
-  InstallContext c{fs, catalogue, ui, checks, log, "E:\\"};
+  InstallContext c{fs, catalogue, ui, choices, log, "E:\\"};
   CopyResFolder(c, "skin\\", "E:\\S\\skin\\");
   EXPECT_EQ(fs.FilesUnder("E:\\"),
             (std::vector<std::string>{"E:\\S\\skin\\a.bmp", "E:\\S\\skin\\dark\\b.bmp",
@@ -185,8 +185,8 @@ struct ConfCase {
 class ConfGroupTest : public FileInstallTest, public ::testing::WithParamInterface<ConfCase> {};
 
 TEST_P(ConfGroupTest, EachBoxInstallsItsGroupAlone) {
-  for (int i = 0; i < kCheckCount; ++i) checks.SetChecked(static_cast<Check>(i), false);
-  checks.SetChecked(GetParam().box, true);
+  for (int i = 0; i < kCheckCount; ++i) choices.Set(static_cast<Check>(i), false);
+  choices.Set(GetParam().box, true);
   CopyConfFiles(ctx);
   const auto lines = LogLines();
   ASSERT_EQ(lines.size(), GetParam().files.size());
@@ -209,7 +209,7 @@ INSTANTIATE_TEST_SUITE_P(
                            "se\\process.wav", "se\\winclose.wav", "se\\winopen.wav"}}));
 
 TEST_F(FileInstallTest, NoBoxTickedDoesNothingAtAll) {
-  for (int i = 0; i < kCheckCount; ++i) checks.SetChecked(static_cast<Check>(i), false);
+  for (int i = 0; i < kCheckCount; ++i) choices.Set(static_cast<Check>(i), false);
   CopyConfFiles(ctx);
   EXPECT_TRUE(fs.journal.empty());
   ctx.targetRoot.clear();

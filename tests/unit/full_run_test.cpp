@@ -111,11 +111,11 @@ class FullRunTest : public ::testing::Test {
 
   fake::FakeFileSystem fs;
   fake::FakeUi ui;
-  fake::FakeChecks checks;
+  Choices choices;
   fake::FakeCaption caption;
   SetupLog log{fs, caption, kLog};
   std::set<std::string> installedThisRun;
-  InstallContext ctx{fs, test::StandinCatalogue(), ui, checks, log, "E:\\", &installedThisRun};
+  InstallContext ctx{fs, test::StandinCatalogue(), ui, choices, log, "E:\\", &installedThisRun};
 };
 
 TEST_F(FullRunTest, DefaultRunOnAnEmptyCard) {

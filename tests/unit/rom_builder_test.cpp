@@ -86,8 +86,8 @@ TEST(PatchAdapterID, MessageNamesTheWholeIdAndNothingElseChanges) {
 class RomBuilderTest : public ::testing::Test, public test::InstallRig {
  protected:
   void TickOnly(std::initializer_list<Check> boxes) {
-    checks.SetAll(false);
-    for (auto b : boxes) checks.SetChecked(b, true);
+    choices = fake::AllChoices(false);
+    for (auto b : boxes) choices.Set(b, true);
   }
   std::vector<std::string> Writes() const {
     std::vector<std::string> w;
@@ -159,7 +159,7 @@ TEST_F(RomBuilderTest, RowsFollowTheirCheckBoxesInTableOrder) {
                          Check::romEWSDChk, Check::romNMMCChk, Check::romNJSDChk};
   for (std::size_t i = 0; i < kRomRows.size(); ++i) EXPECT_EQ(kRomRows[i].check, boxes[i]) << i;
 
-  checks.SetAll(true);
+  choices = fake::AllChoices(true);
   CreateROMImages(ctx);
   std::vector<std::string> expected;
   for (const auto& row : kRomRows) expected.push_back("E:\\" + std::string(row.outputName));
@@ -168,7 +168,7 @@ TEST_F(RomBuilderTest, RowsFollowTheirCheckBoxesInTableOrder) {
 }
 
 TEST_F(RomBuilderTest, NoBoxTickedWritesAndLogsNothing) {
-  checks.SetAll(false);
+  choices = fake::AllChoices(false);
   CreateROMImages(ctx);
   EXPECT_TRUE(fs.journal.empty());
 }
@@ -203,7 +203,7 @@ TEST_F(RomBuilderTest, MissingBootstrapSkipsOnlyItsRows) {
   auto files = std::vector<PayloadFile>{{"_BOOT_MP.nds", StandinEntry("_BOOT_MP.nds")},
                                         {kM3, StandinEntry(kM3)}};
   const ResFile catalogue = test::CatalogueOf(files);
-  InstallContext c{fs, catalogue, ui, checks, log, "E:\\"};
+  InstallContext c{fs, catalogue, ui, choices, log, "E:\\"};
   TickOnly({Check::romMPCFChk, Check::romSCCFChk, Check::romSCSDChk, Check::romM3CFChk});
   fs.PutFile("E:\\Skylarch_SCSD_SuperCard_SD.nds", "older image");
   CreateROMImages(c);
@@ -218,7 +218,7 @@ TEST_F(RomBuilderTest, MissingBootstrapSkipsOnlyItsRows) {
 
 TEST_F(RomBuilderTest, MissingProgramImageWritesNothing) {
   const ResFile catalogue = test::CatalogueOf({{kSC, StandinEntry(kSC)}});
-  InstallContext c{fs, catalogue, ui, checks, log, "E:\\"};
+  InstallContext c{fs, catalogue, ui, choices, log, "E:\\"};
   TickOnly({Check::romSCCFChk, Check::romMMCFChk});
   CreateROMImages(c);
   EXPECT_EQ(ui.messages, std::vector<std::string>(2, "no file found. [_BOOT_MP.nds]"));
@@ -229,7 +229,7 @@ TEST_F(RomBuilderTest, MissingMarkerIsToldAndTheImageStillWritten) {
   Bytes program = B(std::string(100, 'p'));
   const ResFile catalogue =
       test::CatalogueOf({{"_BOOT_MP.nds", program}, {kSC, B(std::string(512, 'b'))}});
-  InstallContext c{fs, catalogue, ui, checks, log, "E:\\"};
+  InstallContext c{fs, catalogue, ui, choices, log, "E:\\"};
   TickOnly({Check::romSCSDChk, Check::romEWSDChk});
   CreateROMImages(c);
   EXPECT_EQ(ui.messages, (std::vector<std::string>{std::string(kNoMarker) + "SCSD)",

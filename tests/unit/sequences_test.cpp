@@ -1,4 +1,4 @@
-// The startup and setup sequences driven through a scripted set of screens.
+// The startup and setup sequences driven through a scripted set of windows.
 #include "install/Sequences.h"
 
 #include <gtest/gtest.h>
@@ -8,13 +8,13 @@
 #include <map>
 
 #include "FakePlatform.h"
-#include "ScriptedScreens.h"
+#include "ScriptedQuestions.h"
 #include "TestArchive.h"
 
 namespace setup {
 namespace {
 
-using test::FakeScreens;
+using test::ScriptedQuestions;
 
 constexpr char kIni[] = "C:\\Tools\\Setup.ini";
 constexpr char kLog[] = "C:\\Tools\\Setup.log";
@@ -25,6 +25,8 @@ class SequencesTest : public ::testing::Test {
     module.resources["SETUPDATA"] = test::StandinArchive();
     fs.PutFolder("C:\\Tools");
     processes.env["ComSpec"] = "C:\\WINDOWS\\system32\\cmd.exe";
+    volumes.drives['C'] = {{"", 1, 255, 0}, 3, true};
+    volumes.drives['E'] = {{"CARD", 2, 255, 0}, 2, true};
   }
 
   void StoreLanguage(const std::string& value) {
@@ -34,6 +36,7 @@ class SequencesTest : public ::testing::Test {
   // Program start up to the end of the startup sequence.
   void Start() {
     seq.FormCreate();
+    seq.SelDrvFormCreate();
     seq.StartupTimerTimer();
   }
   std::vector<std::string> LogLines() const {
@@ -51,8 +54,9 @@ class SequencesTest : public ::testing::Test {
   fake::FakeProcesses processes;
   fake::FakeModule module;
   fake::FakeUi ui;
-  FakeScreens screens;
-  Sequences seq{Services{fs, profile, processes, module, ui}, screens};
+  fake::FakeVolumes volumes;
+  ScriptedQuestions windows;
+  Sequences seq{Services{fs, profile, volumes, processes, module, ui}, windows};
 };
 
 std::vector<std::string> MainOrder() {
@@ -66,44 +70,37 @@ std::vector<std::string> MainOrder() {
 TEST_F(SequencesTest, FormCreateSetsThePathsDeletesTheOldLogAndArmsTheTimer) {
   fs.PutFile(kLog, "old run\r\n");
   seq.FormCreate();
-  EXPECT_EQ(screens.mainCaption, "Setup Skylarch Version 0.6");
-  EXPECT_EQ(seq.startPath, "C:\\Tools\\");
-  EXPECT_EQ(seq.LogPath, kLog);
-  EXPECT_EQ(seq.settingsPath, kIni);
-  EXPECT_EQ(seq.targetRoot, "");
+  EXPECT_EQ(windows.mainCaption, "Setup Skylarch Version 0.6");
+  EXPECT_EQ(seq.Run().startPath, "C:\\Tools\\");
+  EXPECT_EQ(seq.Run().LogPath, kLog);
+  EXPECT_EQ(seq.Run().settingsPath, kIni);
+  EXPECT_EQ(seq.Run().targetRoot, "");
   EXPECT_FALSE(fs.FileExists(kLog));
-  EXPECT_TRUE(screens.timerEnabled);
-  EXPECT_FALSE(screens.setupEnabled);
+  EXPECT_FALSE(windows.setupEnabled);
 }
 
 TEST_F(SequencesTest, StoredLanguageSkipsTheDialogAndRunsEveryStepInOrder) {
   StoreLanguage("1");
-  screens.onDrive = [&] {
-    screens.drives.selected = 1;
-    screens.position = {700, 600};  // the user dragged the main window meanwhile
-    return true;
-  };
+  windows.onDrive = [](const DriveList&) { return DriveAnswer{true, 1, ""}; };
   Start();
 
-  std::vector<std::string> expected = {"timer on", "timer off"};
+  std::vector<std::string> expected;
   for (const auto& name : MainOrder()) {
     if (name == "Label1") {
       expected.insert(expected.end(), {"show loading Label2-ja", "max 40", "at 0", "at 16", "at 32",
-                                       "hide loading"});
+                                       "hide loading", "show choices"});
     }
     expected.push_back("localise " + name);
   }
-  expected.push_back("drive dialog Setup Skylarch Version 0.6 Label1-ja");
-  expected.push_back("move 100,50");
-  EXPECT_EQ(screens.events, expected);
+  expected.push_back("drive dialog Setup Skylarch Version 0.6 Label1-ja at 0");
+  EXPECT_EQ(windows.events, expected);
 
-  EXPECT_EQ(screens.controls[Ctl::romNJSDChk].caption, "romNJSDChk-ja");
-  EXPECT_EQ(screens.controls[Ctl::Msg1Lbl].caption, "Msg1Lbl|Msg1Lbl-ja");  // not yet used
-  EXPECT_EQ(screens.targetDriveLabel, "TargetDrive E:\\ Removable [CARD]");
-  EXPECT_EQ(seq.chosenDriveRoot, "E:\\");
-  EXPECT_EQ(seq.targetRoot, "");
-  EXPECT_EQ(seq.catalogue.ResFileCount, 40);
-  EXPECT_TRUE(screens.setupEnabled);
+  EXPECT_EQ(windows.captions[Ctl::romNJSDChk], "romNJSDChk-ja");
+  EXPECT_EQ(windows.captions[Ctl::Msg1Lbl], "Msg1Lbl|Msg1Lbl-ja");  // not yet used
+  EXPECT_EQ(windows.captions[Ctl::TargetDriveLbl], "TargetDrive E:\\ Removable [CARD]");
+  EXPECT_EQ(seq.Run().chosenDriveRoot, "E:\\");
+  EXPECT_EQ(seq.Run().targetRoot, "");
+  EXPECT_TRUE(windows.setupEnabled);
   EXPECT_EQ(ui.endRequests, 0);
   EXPECT_TRUE(ui.messages.empty());
 }
@@ -117,52 +114,48 @@ TEST_F(SequencesTest, LanguageDialogAppearsOnlyWithoutAUsableStoredChoice) {
   for (const auto& c : cases) {
     fake::FakeProfile p;
     if (c.stored) p.WriteString(kIni, "system", "isJP", c.stored);
-    FakeScreens s;
-    s.onLanguage = [&] { return false; };
+    ScriptedQuestions s;
     fake::FakeUi u;
-    Sequences q{Services{fs, p, processes, module, u}, s};
+    Sequences q{Services{fs, p, volumes, processes, module, u}, s};
     q.StartupTimerTimer();
     EXPECT_EQ(!s.Only("language dialog").empty(), c.dialog) << (c.stored ? c.stored : "none");
   }
 }
 
 TEST_F(SequencesTest, LanguageChosenInTheDialogAppliesAndIsStoredOnlyWhenAsked) {
-  screens.onLanguage = [&] {
-    seq.LanguageChosen(false, true, true);
-    return true;
-  };
+  windows.onLanguage = [] { return LanguageAnswer{false, true, true}; };
   Start();
-  EXPECT_EQ(screens.controls[Ctl::SetupBtn].caption, "SetupBtn-ja");
+  EXPECT_EQ(windows.captions[Ctl::SetupBtn], "SetupBtn-ja");
   EXPECT_EQ(profile.ReadString(kIni, "system", "isJP", ""), "1");
 
   fake::FakeProfile p2;
-  FakeScreens s2;
+  ScriptedQuestions s2;
   fake::FakeUi u2;
-  Sequences q2{Services{fs, p2, processes, module, u2}, s2};
-  s2.onLanguage = [&] {
-    q2.LanguageChosen(true, false, false);
-    return true;
-  };
+  Sequences q2{Services{fs, p2, volumes, processes, module, u2}, s2};
+  s2.onLanguage = [] { return LanguageAnswer{true, false, false}; };
   q2.FormCreate();
   q2.StartupTimerTimer();
-  EXPECT_EQ(s2.controls[Ctl::SetupBtn].caption, "SetupBtn");
+  EXPECT_EQ(s2.captions[Ctl::SetupBtn], "SetupBtn");
   EXPECT_FALSE(p2.Exists(kIni));
 }
 
 TEST_F(SequencesTest, NegativeStoredLanguageEndsTheProgramAfterTheRemainingSteps) {
   StoreLanguage("-1");
   bool driveDialogOpened = false;
-  screens.onDrive = [&] { return driveDialogOpened = true; };
+  windows.onDrive = [&](const DriveList&) {
+    driveDialogOpened = true;
+    return DriveAnswer{true, 0, ""};
+  };
   Start();
   ASSERT_FALSE(ui.messages.empty());
   EXPECT_EQ(ui.messages.front(), "FatalError: MLType=-1 is not defined.");
-  EXPECT_TRUE(screens.Only("language dialog").empty());
-  EXPECT_EQ(screens.controls[Ctl::Label2].caption, "");
-  EXPECT_EQ(seq.catalogue.ResFileCount, 40);  // the load still ran
+  EXPECT_TRUE(windows.Only("language dialog").empty());
+  EXPECT_EQ(windows.captions[Ctl::Label2], "");
+  EXPECT_EQ(windows.Only("max "), std::vector<std::string>{"40"});  // the load still ran
   EXPECT_FALSE(driveDialogOpened);
   EXPECT_TRUE(ui.EndRequested());
-  EXPECT_FALSE(screens.setupEnabled);
-  EXPECT_EQ(screens.targetDriveLabel, "");
+  EXPECT_FALSE(windows.setupEnabled);
+  EXPECT_EQ(windows.captions[Ctl::TargetDriveLbl], "");
 }
 
 TEST_F(SequencesTest, CancelInEitherDialogEndsWithNothingWritten) {
@@ -170,40 +163,36 @@ TEST_F(SequencesTest, CancelInEitherDialogEndsWithNothingWritten) {
     fake::FakeFileSystem f;
     fake::FakeProfile p;
     fake::FakeUi u;
-    FakeScreens s;
+    ScriptedQuestions s;
     if (!inLanguageDialog) p.WriteString(kIni, "system", "isJP", "0");
     p.journal.clear();
-    s.onDrive = [] { return false; };
-    Sequences q{Services{f, p, processes, module, u}, s};
+    s.onDrive = [](const DriveList&) { return DriveAnswer{}; };
+    Sequences q{Services{f, p, volumes, processes, module, u}, s};
     q.FormCreate();
     q.StartupTimerTimer();
     q.SetupBtnClick();  // Setup stays disabled; a click that slipped through does nothing
     EXPECT_TRUE(u.EndRequested());
     EXPECT_FALSE(s.setupEnabled);
-    EXPECT_EQ(s.targetDriveLabel, inLanguageDialog ? "TargetDriveLbl" : "");
+    EXPECT_EQ(s.captions[Ctl::TargetDriveLbl],
+              inLanguageDialog ? "TargetDriveLbl|TargetDriveLbl-ja" : "");
     EXPECT_EQ(f.journal, std::vector<std::string>{"delete C:\\Tools\\Setup.log"});
     EXPECT_TRUE(p.journal.empty());
     if (inLanguageDialog) {
       EXPECT_TRUE(s.Only("localise").empty());
       EXPECT_TRUE(s.Only("show loading").empty());
-      EXPECT_EQ(q.catalogue.ResFileCount, 0);
     }
   }
 }
 
 TEST_F(SequencesTest, DeveloperExtractionWritesEveryEntryAndEndsWithoutInstalling) {
   StoreLanguage("0");
-  screens.onDrive = [&] {
-    screens.extractPath = "D:\\work\\";
-    return true;
-  };
+  windows.onDrive = [](const DriveList& d) { return DriveAnswer{true, d.selected, "D:\\work\\"}; };
   Start();
   EXPECT_EQ(fs.FilesUnder("D:\\work\\").size(), 40u);
   EXPECT_EQ(fs.Get("D:\\work\\_BOOT_MP.nds"), test::StandinEntry("_BOOT_MP.nds"));
   EXPECT_EQ(ui.messages, std::vector<std::string>{"Extracted. [D:\\work\\]"});
   EXPECT_TRUE(ui.EndRequested());
-  EXPECT_EQ(screens.targetDriveLabel, "");
-  EXPECT_TRUE(screens.Only("move").empty());
+  EXPECT_EQ(windows.captions[Ctl::TargetDriveLbl], "");
   EXPECT_TRUE(fs.FilesUnder("C:\\").empty());
   EXPECT_FALSE(fs.FileExists(kIni));
 }
@@ -211,14 +200,14 @@ TEST_F(SequencesTest, DeveloperExtractionWritesEveryEntryAndEndsWithoutInstallin
 TEST_F(SequencesTest, ArchiveThatFailsToLoadHidesTheLoadingWindowAndLeavesSetupDisabled) {
   StoreLanguage("0");
   for (const bool missing : {true, false}) {
-    FakeScreens s;
+    ScriptedQuestions s;
     fake::FakeUi u;
     if (missing) {
       module.resources.clear();
     } else {
       module.resources["SETUPDATA"] = Bytes{0x05, 0, 0, 0, 1, 2};  // five entries, no header
     }
-    Sequences q{Services{fs, profile, processes, module, u}, s};
+    Sequences q{Services{fs, profile, volumes, processes, module, u}, s};
     q.FormCreate();
     EXPECT_THROW(q.StartupTimerTimer(), Error);
     const auto loading = s.Only("show loading");
@@ -233,30 +222,29 @@ TEST_F(SequencesTest, ArchiveThatFailsToLoadHidesTheLoadingWindowAndLeavesSetupD
 
 TEST_F(SequencesTest, NoDriveInTheListLeavesSetupDisabledAndUnable) {
   StoreLanguage("0");
-  screens.drives.lines.clear();
-  screens.drives.selected = -1;
+  volumes.drives.clear();
   Start();
-  EXPECT_EQ(screens.targetDriveLabel, "TargetDrive ");
-  EXPECT_EQ(seq.chosenDriveRoot, "");
-  EXPECT_FALSE(screens.setupEnabled);
+  EXPECT_EQ(windows.captions[Ctl::TargetDriveLbl], "TargetDrive ");
+  EXPECT_EQ(seq.Run().chosenDriveRoot, "");
+  EXPECT_FALSE(windows.setupEnabled);
   seq.SetupBtnClick();
   EXPECT_FALSE(fs.FileExists(kLog));
-  EXPECT_EQ(seq.targetRoot, "");
+  EXPECT_EQ(seq.Run().targetRoot, "");
 }
 
 class SetupTest : public SequencesTest {
  protected:
   void SetUp() override {
     StoreLanguage("0");
-    screens.drives.selected = 1;
+    windows.onDrive = [](const DriveList&) { return DriveAnswer{true, 1, ""}; };
     Start();
-    ASSERT_EQ(seq.chosenDriveRoot, "E:\\");
+    ASSERT_EQ(seq.Run().chosenDriveRoot, "E:\\");
   }
 };
 
 TEST_F(SetupTest, CompleteSetupInstallsShowsTheDialogOpensGlobalIniSavesAndEnds) {
   bool endedBeforeDialog = true;
-  screens.onCompletion = [&] { endedBeforeDialog = ui.EndRequested(); };
+  windows.onCompletion = [&] { endedBeforeDialog = ui.EndRequested(); };
   seq.SetupBtnClick();
 
   const auto log = LogLines();
@@ -264,7 +252,7 @@ TEST_F(SetupTest, CompleteSetupInstallsShowsTheDialogOpensGlobalIniSavesAndEnds)
   EXPECT_EQ(log[0], "StartPath=C:\\Tools\\");
   EXPECT_EQ(log[1], "TargetPath=E:\\");
   EXPECT_EQ(log[2], "TargetInfo=E:\\ Removable [CARD]");
-  EXPECT_EQ(screens.caption.caption, log.back());
+  EXPECT_EQ(windows.mainCaption, log.back());
   EXPECT_EQ(fs.Get("E:\\SkylarchMakeIcon.exe"), test::StandinEntry("SkylarchMakeIcon.exe"));
   EXPECT_TRUE(fs.FolderExists("E:\\Skylarch\\banner"));
   EXPECT_TRUE(fs.FileExists("E:\\Skylarch\\global.ini"));
@@ -272,9 +260,9 @@ TEST_F(SetupTest, CompleteSetupInstallsShowsTheDialogOpensGlobalIniSavesAndEnds)
   EXPECT_EQ(fs.FilesUnder("E:\\Skylarch_").size(), 7u);
   EXPECT_TRUE(fs.FileExists("E:\\_BOOT_MP.nds"));
 
-  EXPECT_EQ(screens.Only("completion dialog "),
+  EXPECT_EQ(windows.Only("completion dialog "),
             std::vector<std::string>{"Setup Skylarch Version 0.6 Msg1Lbl"});
-  EXPECT_EQ(screens.controls[Ctl::OpenGlobalINIChk].caption, "OpenGlobalINIChk");
+  EXPECT_EQ(windows.captions[Ctl::OpenGlobalINIChk], "OpenGlobalINIChk");
   EXPECT_FALSE(endedBeforeDialog);
   ASSERT_EQ(processes.started.size(), 1u);
   EXPECT_EQ(processes.started[0].folder, "E:\\Skylarch");
@@ -290,7 +278,7 @@ TEST_F(SetupTest, CompleteSetupInstallsShowsTheDialogOpensGlobalIniSavesAndEnds)
 }
 
 TEST_F(SetupTest, OpenGlobalIniUntickedInTheDialogStartsNothingAndIsStored) {
-  screens.onCompletion = [&] { screens.checks.SetChecked(Check::OpenGlobalINIChk, false); };
+  windows.onCompletion = [&] { windows.shown.Set(Check::OpenGlobalINIChk, false); };
   seq.SetupBtnClick();
   EXPECT_TRUE(processes.started.empty());
   EXPECT_EQ(profile.ReadString(kIni, "system", "OpenGlobalINI", ""), "0");
@@ -304,7 +292,7 @@ TEST_F(SetupTest, FailedStepLeavesTheProgramRunningAndSetupAgainKeepsTheUsersBac
   fs.SetFreeSpace(700'000);  // the card fills up part way through the ROM images
   EXPECT_THROW(seq.SetupBtnClick(), Error);
   EXPECT_FALSE(ui.EndRequested());
-  EXPECT_TRUE(screens.Only("completion dialog").empty());
+  EXPECT_TRUE(windows.Only("completion dialog").empty());
   EXPECT_EQ(profile.ReadString(kIni, "system", "TargetDrive", "none"), "none");
   const auto firstRun = LogLines();
   EXPECT_EQ(fs.Text("E:\\Skylarch\\global.ini.bak"), "the user's own");
@@ -322,23 +310,23 @@ TEST_F(SetupTest, FailedStepLeavesTheProgramRunningAndSetupAgainKeepsTheUsersBac
             0);
   EXPECT_EQ(fs.Text("E:\\Skylarch\\global.ini.bak"), "the user's own");
   EXPECT_EQ(fs.Get("E:\\Skylarch\\global.ini"), test::StandinEntry("Skylarch\\global.ini"));
-  EXPECT_EQ(screens.Only("completion dialog").size(), 1u);
+  EXPECT_EQ(windows.Only("completion dialog").size(), 1u);
   EXPECT_TRUE(ui.EndRequested());
 }
 
 TEST_F(SetupTest, SettingsThatCannotBeSavedLeaveASecondPressToCutTheDialogAgain) {
   profile.readOnly.insert(kIni);
   EXPECT_THROW(seq.SetupBtnClick(), Error);
-  EXPECT_EQ(screens.Only("completion dialog").size(), 1u);
+  EXPECT_EQ(windows.Only("completion dialog").size(), 1u);
   EXPECT_FALSE(ui.EndRequested());
 
   profile.readOnly.clear();
   seq.SetupBtnClick();
   ASSERT_FALSE(ui.messages.empty());
   EXPECT_EQ(ui.messages.front(), "FatalError: GetMLStr(Msg1Lbl); is not sepchar.");
-  EXPECT_EQ(screens.controls[Ctl::Msg1Lbl].caption, "");
+  EXPECT_EQ(windows.captions[Ctl::Msg1Lbl], "");
   // The end was requested, so the dialog is not shown again; the rest still runs.
-  EXPECT_EQ(screens.Only("completion dialog").size(), 1u);
+  EXPECT_EQ(windows.Only("completion dialog").size(), 1u);
   EXPECT_EQ(profile.ReadString(kIni, "system", "TargetDrive", ""), "E:\\");
   EXPECT_TRUE(ui.EndRequested());
 }

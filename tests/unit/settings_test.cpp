@@ -24,30 +24,26 @@ class SettingsTest : public ::testing::Test {
   }
   void Load() {
     const int before = profile.flushes;
-    LoadSettings(profile, kIni, checks, drives);
+    LoadSettings(profile, kIni, choices, drives);
     EXPECT_EQ(profile.flushes, before + 1) << "the file is released";
   }
   fake::FakeProfile profile;
-  fake::FakeChecks checks;
-  fake::FakeDriveList drives;
+  Choices choices;
+  DriveList drives;
 };
 
 TEST_F(SettingsTest, FirstRunKeepsEveryStateAndCreatesNoFile) {
-  const fake::FakeChecks initial;
   Load();
   EXPECT_FALSE(profile.Exists(kIni));
   EXPECT_EQ(drives.selected, 0);
-  for (int i = 0; i < kCheckCount; ++i) {
-    const auto box = static_cast<Check>(i);
-    EXPECT_EQ(checks.IsChecked(box), initial.IsChecked(box)) << i;
-  }
+  EXPECT_TRUE(choices == Choices());
 }
 
 TEST_F(SettingsTest, SaveWritesTheDriveAndSeventeenKeysInOrder) {
   drives.selected = 1;
-  checks.SetChecked(Check::romSCMSChk, false);
-  checks.SetChecked(Check::romNJSDChk, true);
-  SaveSettings(profile, kIni, checks, drives);
+  choices.Set(Check::romSCMSChk, false);
+  choices.Set(Check::romNJSDChk, true);
+  SaveSettings(profile, kIni, choices, drives);
   EXPECT_EQ(profile.Dump(kIni),
             "[system]\r\nTargetDrive=E:\\\r\nExistBackup=1\r\nOpenGlobalINI=1\r\n"
             "[configuration]\r\nglobal.ini=1\r\nfont=1\r\nsavename.txt=1\r\nSkin=1\r\nSE=1\r\n"
@@ -59,35 +55,36 @@ TEST_F(SettingsTest, SaveWritesTheDriveAndSeventeenKeysInOrder) {
 
 TEST_F(SettingsTest, SaveWithNoSelectionWritesAnEmptyDrive) {
   drives.selected = -1;
-  SaveSettings(profile, kIni, checks, drives);
+  SaveSettings(profile, kIni, choices, drives);
   EXPECT_EQ(profile.ReadString(kIni, "system", "TargetDrive", "?"), "");
 }
 
 TEST_F(SettingsTest, SaveLeavesIsJPAndUnknownKeysAlone) {
   Put("system", "isJP", "1");
   Put("rom", "NJSD", "1");
-  SaveSettings(profile, kIni, checks, drives);
+  SaveSettings(profile, kIni, choices, drives);
   EXPECT_EQ(profile.ReadString(kIni, "system", "isJP", ""), "1");
   EXPECT_EQ(profile.ReadString(kIni, "rom", "NJSD", ""), "1");
 }
 
 TEST_F(SettingsTest, RoundTripRestoresEveryBoxAndTheDrive) {
   // Alternate ticks so that a key bound to the wrong box shows up.
-  for (int i = 0; i < kCheckCount; ++i) checks.SetChecked(static_cast<Check>(i), i % 2 == 0);
+  for (int i = 0; i < kCheckCount; ++i) choices.Set(static_cast<Check>(i), i % 2 == 0);
   drives.selected = 2;
-  SaveSettings(profile, kIni, checks, drives);
+  SaveSettings(profile, kIni, choices, drives);
 
-  const fake::FakeChecks saved = checks;
+  const Choices saved = choices;
   for (int i = 0; i < kCheckCount; ++i) {
-    checks.SetChecked(static_cast<Check>(i), !saved.IsChecked(static_cast<Check>(i)));
+    choices.Set(static_cast<Check>(i), !saved[static_cast<Check>(i)]);
   }
   drives.selected = 0;
   Load();
   EXPECT_EQ(drives.selected, 2);
-  for (const auto& k : kSettingsKeys) {
-    EXPECT_EQ(checks.IsChecked(k.check), saved.IsChecked(k.check)) << k.key;
+  for (const auto& c : kChoices) {
+    if (c.key.empty()) continue;
+    EXPECT_EQ(choices[c.id], saved[c.id]) << c.key;
   }
-  EXPECT_NE(checks.IsChecked(Check::romNJSDChk), saved.IsChecked(Check::romNJSDChk));
+  EXPECT_NE(choices[Check::romNJSDChk], saved[Check::romNJSDChk]);
 }
 
 struct TickCase {
@@ -99,10 +96,10 @@ struct TickCase {
 class HandEditedTickTest : public SettingsTest, public ::testing::WithParamInterface<TickCase> {};
 
 TEST_P(HandEditedTickTest, IntegerRuleWithTheCurrentStateAsDefault) {
-  checks.SetChecked(Check::romMPCFChk, GetParam().before);
+  choices.Set(Check::romMPCFChk, GetParam().before);
   Put("rom", "MPCF", GetParam().value);
   Load();
-  EXPECT_EQ(checks.IsChecked(Check::romMPCFChk), GetParam().after);
+  EXPECT_EQ(choices[Check::romMPCFChk], GetParam().after);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, HandEditedTickTest,
@@ -118,29 +115,29 @@ TEST_F(SettingsTest, UpperCaseSectionAndLowerCaseKeyStillMatch) {
   Put("ROM", "mpcf", "0");
   Put("SYSTEM", "existbackup", "0");
   Load();
-  EXPECT_FALSE(checks.IsChecked(Check::romMPCFChk));
-  EXPECT_FALSE(checks.IsChecked(Check::sysExistBackupChk));
-  EXPECT_TRUE(checks.IsChecked(Check::romSCCFChk));
+  EXPECT_FALSE(choices[Check::romMPCFChk]);
+  EXPECT_FALSE(choices[Check::sysExistBackupChk]);
+  EXPECT_TRUE(choices[Check::romSCCFChk]);
 }
 
 TEST_F(SettingsTest, DisabledNMMCIsTickedAndSavedBack) {
   Put("rom", "NMMC", "1");
   Put("rom", "EZSD", "1");
   Load();
-  EXPECT_TRUE(checks.IsChecked(Check::romNMMCChk));
-  EXPECT_TRUE(checks.IsChecked(Check::romEZSDChk));
-  SaveSettings(profile, kIni, checks, drives);
+  EXPECT_TRUE(choices[Check::romNMMCChk]);
+  EXPECT_TRUE(choices[Check::romEZSDChk]);
+  SaveSettings(profile, kIni, choices, drives);
   EXPECT_EQ(profile.ReadString(kIni, "rom", "NMMC", ""), "1");
 }
 
 TEST_F(SettingsTest, NJSDKeyHasNoEffect) {
   Put("rom", "NJSD", "1");
   Load();
-  EXPECT_FALSE(checks.IsChecked(Check::romNJSDChk));
-  checks.SetChecked(Check::romNJSDChk, true);
+  EXPECT_FALSE(choices[Check::romNJSDChk]);
+  choices.Set(Check::romNJSDChk, true);
   Put("rom", "NJSD", "0");
   Load();
-  EXPECT_TRUE(checks.IsChecked(Check::romNJSDChk));
+  EXPECT_TRUE(choices[Check::romNJSDChk]);
 }
 
 struct DriveCase {
@@ -187,7 +184,7 @@ TEST_F(SettingsTest, WriteErrorStopsAtThatKeyAndReleasesTheFile) {
     }
   } failing;
   try {
-    SaveSettings(failing, kIni, checks, drives);
+    SaveSettings(failing, kIni, choices, drives);
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_EQ(std::string(e.what()), kIni + " に書き込めません");
