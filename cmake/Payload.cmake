@@ -24,7 +24,7 @@ else()
     DEPENDS "${SETUP_STANDIN}" "${SETUP_PACK}"
     COMMENT "Generating and packing the stand-in payload")
 endif()
-# The core library setup_archive already owns that name; depending on the payload through it
-# packs the archive before anything that links the core (Setup.exe, the Win32 tests).
+# Depending on the payload through the core packs the archive before anything that links the
+# core (Setup.exe, the Win32 tests).
 add_custom_target(setup_payload DEPENDS "${SETUP_ARCHIVE}")
-add_dependencies(setup_archive setup_payload)
+add_dependencies(setup_core setup_payload)

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/win32/App.h"
+#include "windows/App.h"
 
 namespace setup::test {
 namespace {

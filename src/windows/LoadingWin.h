@@ -2,7 +2,7 @@
 #pragma once
 
 #include "archive/resfile.h"
-#include "platform/win32/Window.h"
+#include "windows/Window.h"
 
 namespace setup::win {
 

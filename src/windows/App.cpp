@@ -1,4 +1,4 @@
-#include "platform/win32/App.h"
+#include "windows/App.h"
 
 #include <exception>
 #include <new>

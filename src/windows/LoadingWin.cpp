@@ -1,4 +1,4 @@
-#include "archive/LoadingWin.h"
+#include "windows/LoadingWin.h"
 
 #include <commctrl.h>
 
@@ -6,16 +6,16 @@ namespace setup::win {
 
 namespace {
 
-enum Row { Label1, ProgressBar1 };
+enum Local { Label1 = kLocalIds, ProgressBar1 };
 
 // English only: these captions are never cut to a language.
 using enum Kind;
 
 // clang-format off
 constexpr ControlDef kLoadingControls[] = {
-    {"Label1", Label, -1, {0, 0, 0, 0}, -1, 0,
+    {Label1, Label, -1, {0, 0, 0, 0}, -1, 0,
      nullptr, "Loading resource data"},
-    {"ProgressBar1", Progress, -1, {0, 16, 353, 15}, -1, 0,
+    {ProgressBar1, Progress, -1, {0, 16, 353, 15}, -1, 0,
      nullptr, ""},
 };
 // clang-format on

@@ -1,0 +1,138 @@
+#include "windows/Controls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <numeric>
+#include <string>
+
+#include "platform/Platform.h"
+#include "windows/Dpi.h"
+
+namespace setup::win {
+
+namespace {
+
+// Control ids of the Win32 kind: the row number from here on.
+constexpr int kFirstItemId = 100;
+
+DWORD StyleOf(const ControlDef& c, const wchar_t*& cls) {
+  cls = L"BUTTON";
+  DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+  switch (c.kind) {
+    case Kind::Label:
+      cls = L"STATIC";
+      return style | SS_LEFT | SS_NOPREFIX | (c.handler ? SS_NOTIFY : 0);
+    case Kind::GroupBox:
+      return style | BS_GROUPBOX;
+    case Kind::CheckBox:
+      return style | BS_AUTOCHECKBOX | WS_TABSTOP;
+    case Kind::Radio:
+      return style | BS_AUTORADIOBUTTON | WS_TABSTOP;
+    case Kind::Button:
+      return style | ((c.flags & kDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
+    case Kind::DropList:
+      cls = L"COMBOBOX";
+      return style | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+    case Kind::Progress:
+      cls = PROGRESS_CLASSW;
+      return style;
+  }
+  return style;
+}
+
+}  // namespace
+
+std::vector<HWND> CreateControls(HWND parent, std::span<const ControlDef> rows) {
+  const auto tabOf = [&](int id) { return rows[RowOf(rows, id)].tab; };
+  const auto key = [&](int row) {
+    const ControlDef& c = rows[row];
+    return c.parent < 0 ? std::pair(c.tab, -1) : std::pair(tabOf(c.parent), c.tab);
+  };
+  // Creation order is tab order.
+  std::vector<int> order(rows.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return key(a) < key(b); });
+
+  std::vector<HWND> items(rows.size(), nullptr);
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  Kind previous = Kind::Label;
+  for (const int row : order) {
+    const ControlDef& c = rows[row];
+    const wchar_t* cls = nullptr;
+    DWORD style = StyleOf(c, cls);
+    // A run of radio buttons is one group; every other control starts a group of its own.
+    if (!(c.kind == Kind::Radio && previous == Kind::Radio)) style |= WS_GROUP;
+    previous = c.kind;
+    bool ticked = c.flags & kChecked;
+    if (IsChoiceId(c.id)) {
+      const ChoiceDef& choice = ChoiceOf(static_cast<Check>(c.id));
+      ticked = choice.ticked;
+      if (!choice.enabled) style |= WS_DISABLED;
+    }
+    items[row] =
+        CreateWindowExW(0, cls, ToWide(std::string(c.caption)).c_str(), style, 0, 0, 0, 0, parent,
+                        reinterpret_cast<HMENU>(INT_PTR{kFirstItemId + row}), instance, nullptr);
+    if (!items[row])
+      throw Error("Cannot create the control " + std::to_string(c.id) + ". " +
+                  SystemReason(GetLastError()));
+    if (ticked) SendMessageW(items[row], BM_SETCHECK, BST_CHECKED, 0);
+  }
+  // Group boxes go to the bottom so that their members, clipping their siblings, stay visible.
+  for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
+    if (rows[row].kind == Kind::GroupBox) {
+      SetWindowPos(items[row], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+  }
+  return items;
+}
+
+void LayoutControls(std::span<const ControlDef> rows, const std::vector<HWND>& items,
+                    const GdiSet& gdi, int dpi) {
+  for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
+    const ControlDef& c = rows[row];
+    const HWND item = items[row];
+    const HFONT font = (c.flags & kTerminalFont) ? gdi.terminal.get() : gdi.ui.get();
+    SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    int left = c.rect.left, top = c.rect.top;
+    if (c.parent >= 0) {
+      const Rect96& box = rows[RowOf(rows, c.parent)].rect;
+      left += box.left;
+      top += box.top;
+    }
+    int height = Scale(c.rect.height, dpi);
+    if (c.kind == Kind::DropList) {
+      // The closed field is as high as the table says; the rest is the drop-down part.
+      SendMessageW(item, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height - 6);
+      height += Scale(160, dpi);
+    }
+    MoveWindow(item, Scale(left, dpi), Scale(top, dpi), Scale(c.rect.width, dpi), height, FALSE);
+    FitToText(c, item, gdi);
+    if (c.flags & (kGlyphOk | kGlyphCancel)) {
+      const HICON glyph = (c.flags & kGlyphOk) ? gdi.ok.get() : gdi.cancel.get();
+      SendMessageW(item, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph));
+    }
+  }
+}
+
+void FitToText(const ControlDef& row, HWND item, const GdiSet& gdi) {
+  if (row.rect.width != 0) return;
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(item)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(item, text.data(), text.size())));
+  const HDC dc = GetDC(item);
+  const HGDIOBJ old =
+      SelectObject(dc, (row.flags & kTerminalFont) ? gdi.terminal.get() : gdi.ui.get());
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  if (size.cy == 0) {
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    size.cy = tm.tmHeight;
+  }
+  SelectObject(dc, old);
+  ReleaseDC(item, dc);
+  SetWindowPos(item, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(item, nullptr, TRUE);
+}
+
+}  // namespace setup::win

@@ -1,0 +1,76 @@
+// Controls built from a constexpr table laid out at 96 DPI: one row per control, linked to
+// the core's choices and to each other by id, never by position.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "install/Choices.h"
+#include "windows/Gdi.h"
+
+namespace setup::win {
+
+enum class Kind : std::uint8_t { Label, GroupBox, CheckBox, Radio, Button, DropList, Progress };
+
+enum Flag : unsigned {
+  kChecked = 1u << 0,       // for rows that are no choice; a choice's tick comes from its table
+  kDefault = 1u << 2,       // Enter presses it
+  kCancel = 1u << 3,        // Esc presses it
+  kClosesOk = 1u << 4,      // ends the modal run with OK after its handler
+  kClosesCancel = 1u << 5,  // ends the modal run with Cancel
+  kGlyphOk = 1u << 6,
+  kGlyphCancel = 1u << 7,
+  kTerminalFont = 1u << 8,
+};
+
+class Window;
+// Receives the control's notification code (BN_CLICKED, STN_DBLCLK, ...).
+using Handler = void (*)(Window& window, unsigned code);
+
+// Ids below kLocalIds are the core's controls (Ctl); a window numbers its own from there on.
+inline constexpr int kLocalIds = 100;
+constexpr int Id(Ctl ctl) {
+  return static_cast<int>(ctl);
+}
+constexpr int Id(Check choice) {
+  return static_cast<int>(choice);
+}
+constexpr bool IsChoiceId(int id) {
+  return id >= 0 && id < kCheckCount;
+}
+
+struct Rect96 {
+  int left, top, width, height;  // width 0: sized to its text
+};
+
+struct ControlDef {
+  int id;
+  Kind kind;
+  int parent;  // id of the group box the rect is relative to, -1 for the client area
+  Rect96 rect;
+  int tab;  // tab order among siblings, -1 for none
+  unsigned flags;
+  Handler handler;
+  std::string_view caption;
+};
+
+// The row of that id, -1 when there is none.
+constexpr int RowOf(std::span<const ControlDef> rows, int id) {
+  for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
+    if (rows[static_cast<std::size_t>(row)].id == id) return row;
+  }
+  return -1;
+}
+
+// Creates the rows' controls in tab order, a group box's members right after it; item i
+// belongs to row i. A choice starts with the tick and the enabled state of its table.
+std::vector<HWND> CreateControls(HWND parent, std::span<const ControlDef> rows);
+// Places, sizes and dresses every control for the DPI.
+void LayoutControls(std::span<const ControlDef> rows, const std::vector<HWND>& items,
+                    const GdiSet& gdi, int dpi);
+// A label of width 0 takes the size of its text in its own font.
+void FitToText(const ControlDef& row, HWND item, const GdiSet& gdi);
+
+}  // namespace setup::win

@@ -1,0 +1,21 @@
+// TSelML: the language dialog, shown when no language is stored. Its texts carry both languages.
+#pragma once
+
+#include <optional>
+
+#include "install/Questions.h"
+#include "windows/Window.h"
+
+namespace setup::win {
+
+class TSelML : public Window {
+ public:
+  explicit TSelML(App& app);
+
+  // The radio buttons and SaveChk as OK left them; nullopt for Cancel.
+  std::optional<LanguageAnswer> Ask();
+
+  static void Label3Click(Window& window, unsigned code);
+};
+
+}  // namespace setup::win
