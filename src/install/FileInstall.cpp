@@ -12,21 +12,6 @@ namespace {
 
 const char kConfPrefix[] = "Skylarch\\";
 
-// The configuration files each choice installs below Skylarch\, in this order: single files,
-// or every entry of one archive folder.
-struct ConfGroup {
-  Check choice;
-  bool folder;
-  const char* files[2];
-};
-constexpr ConfGroup kConfGroups[] = {
-    {Check::confGlobalINIChk, false, {"global.ini", nullptr}},
-    {Check::confFontChk, false, {"font12.glu", "font12.glf"}},
-    {Check::confSaveNameTxtChk, false, {"savename.txt", nullptr}},
-    {Check::confSkinChk, true, {"skin", nullptr}},
-    {Check::confSEChk, true, {"se", nullptr}},
-};
-
 std::string Quoted(const std::string& text) {
   return "\"" + text + "\"";
 }

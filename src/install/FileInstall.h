@@ -23,6 +23,21 @@ struct InstallContext {
   std::set<std::string>* installedThisRun = nullptr;
 };
 
+// The configuration files each choice installs below Skylarch\, in this order: single files,
+// or every entry of one archive folder.
+struct ConfGroup {
+  Check choice;
+  bool folder;
+  const char* files[2];
+};
+inline constexpr ConfGroup kConfGroups[] = {
+    {Check::confGlobalINIChk, false, {"global.ini", nullptr}},
+    {Check::confFontChk, false, {"font12.glu", "font12.glf"}},
+    {Check::confSaveNameTxtChk, false, {"savename.txt", nullptr}},
+    {Check::confSkinChk, true, {"skin", nullptr}},
+    {Check::confSEChk, true, {"se", nullptr}},
+};
+
 // Creates folder with every missing parent before file is written into it; the outcome is not
 // tested, a folder that cannot be made shows up when the file is written. An empty folder is an
 // Error naming file, since the file would otherwise land in the current folder.

@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-#include <numeric>
 #include <string>
 
 #include "platform/Platform.h"
@@ -49,10 +47,13 @@ std::vector<HWND> CreateControls(HWND parent, std::span<const ControlDef> rows) 
     const ControlDef& c = rows[row];
     return c.parent < 0 ? std::pair(c.tab, -1) : std::pair(tabOf(c.parent), c.tab);
   };
-  // Creation order is tab order.
-  std::vector<int> order(rows.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return key(a) < key(b); });
+  // Creation order is tab order; a few dozen rows at most, so an insertion sort, stable.
+  std::vector<int> order;
+  for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
+    auto at = order.end();
+    while (at != order.begin() && key(row) < key(*(at - 1))) --at;
+    order.insert(at, row);
+  }
 
   std::vector<HWND> items(rows.size(), nullptr);
   const HINSTANCE instance = GetModuleHandleW(nullptr);

@@ -20,9 +20,9 @@ constexpr ControlDef kLoadingControls[] = {
 };
 // clang-format on
 
-constexpr WindowDef kLoadingDef{L"TLoading", "Loading", Frame::Tool, 361, 32, kLoadingControls};
-
 }  // namespace
+
+const WindowDef kLoadingDef{L"TLoading", "Loading", Frame::Tool, 361, 32, kLoadingControls};
 
 TLoading::TLoading(App& app) : Window(app, kLoadingDef) {}
 

@@ -6,6 +6,8 @@
 
 namespace setup::win {
 
+extern const WindowDef kLoadingDef;
+
 class TLoading : public Window, public LoadProgress {
  public:
   explicit TLoading(App& app);

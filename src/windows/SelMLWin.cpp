@@ -37,10 +37,9 @@ constexpr ControlDef kSelMLControls[] = {
 };
 // clang-format on
 
-constexpr WindowDef kSelMLDef{L"TSelML", "Select Language", Frame::Dialog, 311,
-                              175,       kSelMLControls};
-
 }  // namespace
+
+const WindowDef kSelMLDef{L"TSelML", "Select Language", Frame::Dialog, 311, 175, kSelMLControls};
 
 TSelML::TSelML(App& app) : Window(app, kSelMLDef) {}
 

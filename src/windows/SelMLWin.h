@@ -8,6 +8,8 @@
 
 namespace setup::win {
 
+extern const WindowDef kSelMLDef;
+
 class TSelML : public Window {
  public:
   explicit TSelML(App& app);

@@ -18,12 +18,11 @@ void SetupWindows::Create() {
   setupped_.Create(main_.Handle());
 }
 
+// Every control the core names is in one of these; Item() reports one that is not.
 Window& SetupWindows::Owner(Ctl ctl) {
-  for (Window* w : {static_cast<Window*>(&main_), static_cast<Window*>(&selDrv_),
-                    static_cast<Window*>(&setupped_)}) {
-    if (w->Has(Id(ctl))) return *w;
-  }
-  throw Error("FatalError: no control " + std::string(CtlName(ctl)));
+  if (selDrv_.Has(Id(ctl))) return selDrv_;
+  if (setupped_.Has(Id(ctl))) return setupped_;
+  return main_;
 }
 
 void SetupWindows::SetMainCaption(const std::string& caption) {

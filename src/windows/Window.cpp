@@ -102,7 +102,7 @@ void Window::SetClientHeight96(int height) {
 
 HWND Window::Item(int id) const {
   const int row = RowOf(def_.controls, id);
-  if (row < 0) throw Error("FatalError: no control " + std::to_string(id));
+  if (row < 0) throw Error("FatalError: no such control.");
   return items_[row];
 }
 
