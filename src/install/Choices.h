@@ -78,9 +78,6 @@ constexpr const ChoiceDef& ChoiceOf(Check id) {
 constexpr Ctl ControlOf(Check id) {
   return static_cast<Ctl>(id);
 }
-constexpr bool IsChoice(Ctl ctl) {
-  return static_cast<int>(ctl) < kCheckCount;
-}
 // The control's name inside its window.
 constexpr std::string_view CtlName(Ctl ctl) {
   return kCtlNames[static_cast<std::size_t>(ctl)];

@@ -60,8 +60,6 @@ class Sequences {
   void CancelBtnClick();
 
   const RunValues& Run() const { return run_; }
-  const Choices& CurrentChoices() const { return choices_; }
-  const DriveList& Drives() const { return drives_; }
 
  private:
   void Localise(std::span<const Ctl> order);

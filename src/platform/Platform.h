@@ -15,8 +15,19 @@ namespace setup {
 using Bytes = std::vector<std::uint8_t>;
 using ByteView = std::span<const std::uint8_t>;
 
-// The program's one error type. Its text names the file and the system's reason; the
-// application object shows it in a message box and the program goes on.
+// How failures travel, for every interface below and the core over them:
+// - Exceptions: every failure of a file, stream or settings operation (and of the windows
+//   themselves) is an Error whose text names the file and the system's reason. The core catches
+//   none; the application object shows any exception that reaches an event, titled with the
+//   application title, and the program goes on in the main window.
+// - Fatal reports (FatalReport below): a message box and an end request, for conditions the
+//   code treats as programming faults ("FatalError: ...") and for a missing archive entry; the
+//   caller returns normally and its callers run to their end.
+// - Silent by design: a log that could not be deleted, the outcome of creating folders (the
+//   write into them fails instead), a drive that does not answer (left out of the list), a
+//   command interpreter that is missing or does not start.
+//
+// The program's one error type.
 class Error : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
