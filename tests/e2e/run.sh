@@ -22,141 +22,57 @@ check() {
   if "$@"; then pass "$what"; else fail "$what"; fi
 }
 
-# ---- the archive's own files: what every installed byte is compared with ----
+# ---- what the program must leave: computed by setup-oracle from the archive and the choices ----
 
-# Names of the archive in catalogue order, as stored ("Skylarch\se\cursor.wav").
-catalogue() { "$E2E_PACK" list "$E2E_ARCHIVE" | awk '{print $3}'; }
-
-# The configuration files in the order they are installed: four single files, the skins, the
-# sounds, each group in catalogue order.
-conf_entries() {
-  printf '%s\n' 'Skylarch\global.ini' 'Skylarch\font12.glu' 'Skylarch\font12.glf' \
-    'Skylarch\savename.txt'
-  catalogue | grep -F 'Skylarch\skin\'
-  catalogue | grep -F 'Skylarch\se\'
-}
-
-# The default ROM rows (1 to 7 and 9): output name, adapter ID, bootstrap entry.
-rom_rows() {
-  cat <<'EOF'
-_BOOT_MP.nds MPCF -
-Skylarch_SCCF_SuperCard_CF.nds SCCF BootStrap_SuperCard.bin
-Skylarch_SCSD_SuperCard_SD.nds SCSD BootStrap_SuperCard.bin
-Skylarch_SCMS_SuperCard_MicroSD.nds SCMS BootStrap_SuperCard.bin
-Skylarch_M3CF_M3_CF.nds M3CF BootStrap_M3_quillmar-m3powerloader-20060117.bin
-Skylarch_M3SD_M3_SD.nds M3SD BootStrap_M3_quillmar-m3powerloader-20060117.bin
-Skylarch_MMCF_MaxMedia_CF.nds MMCF -
-Skylarch_EWSD_Ewin2_MicroSD.nds EWSD -
-EOF
-}
-
-unix_path() { tr '\\' '/' <<<"$1"; }
-
-# A ROM image as it must be: the bootstrap, then the program image with the four bytes after its
-# first "Adapter:" replaced by the adapter ID.
-expected_rom() {
-  local id=$1 boot=$2 nds="$E2E_PAYLOAD/_BOOT_MP.nds" at
-  at=$(grep -obUaF 'Adapter:' "$nds" | head -n 1 | cut -d: -f1)
-  [ "$boot" != - ] && cat "$E2E_PAYLOAD/$boot"
-  head -c $((at + 8)) "$nds"
-  printf '%s' "$id"
-  tail -c +$((at + 13)) "$nds"
-}
-
-# ---- the card ----
 
 # Files of the card relative to its root, sorted, without the volume label file.
 card_files() { (cd "$E2E_CARD" && find . -type f ! -name .windows-label | sed 's|^\./||' | LC_ALL=C sort); }
 
-# The log lines one setup writes, given the files on the card before it (one relative Unix path
-# a line): a backup line before every file that existed, with backups ticked.
-expected_log() {
-  local before=$1 entry target
-  echo "StartPath=$E2E_START"
-  echo 'TargetPath=E:\'
-  echo "TargetInfo=$(drive_line)"
-  {
-    conf_entries
-    rom_rows | sed 's/ .*//; s/^/ROM /'
-    echo SkylarchMakeIcon.exe
-  } | while IFS= read -r entry; do
-    if [ "${entry#ROM }" != "$entry" ]; then
-      target=${entry#ROM }
-      if [ "$target" = _BOOT_MP.nds ]; then
-        echo "Create ROM image and copy to \"E:\\$target\" for GBAMP/AdMovie"
-      else
-        echo "Create ROM image and copy to \"E:\\$target\""
-      fi
-      continue
-    fi
-    if grep -qxF "$(unix_path "$entry")" "$before"; then
-      echo "Create backup to \"E:\\$entry.bak\""
-    fi
-    echo "copy \"$entry\" to \"E:\\$entry\""
-  done
+# snapshot <name>: the card as it is now, kept as $E2E_WORK/<name>.card for the oracle.
+snapshot() {
+  rm -rf "$E2E_WORK/$1.card"
+  cp -a "$E2E_CARD" "$E2E_WORK/$1.card"
 }
 
-# Compares the log byte for byte with the given lines, each ended by CR LF.
+# expect <name> <snapshot> [oracle options]: what one attempt over that card must leave, in
+# $E2E_WORK/<name>/ (card/, Setup.log, settings, installed).
+expect() {
+  local name=$1 before=$2
+  shift 2
+  "$E2E_ORACLE" "$E2E_ARCHIVE" "$E2E_WORK/$before.card" "$E2E_WORK/$name" --start "$E2E_START" \
+    --line "$(drive_line)" "$@" || fail "setup-oracle $name"
+}
+
+# log_is <expectation>...: Setup.log is those attempts' lines, byte for byte.
 log_is() {
-  local want=$1 got="$E2E_APPDIR/Setup.log"
+  local got="$E2E_APPDIR/Setup.log" want="$E2E_WORK/want.log" name
   [ -f "$got" ] || { echo "  no Setup.log"; return 1; }
-  sed 's/$/\r/' "$want" >"$want.crlf"
-  cmp -s "$want.crlf" "$got" && return 0
+  : >"$want"
+  for name in "$@"; do cat "$E2E_WORK/$name/Setup.log" >>"$want"; done
+  cmp -s "$want" "$got" && return 0
   echo "  Setup.log differs from the expected lines:"
-  diff <(tr -d '\r' <"$want.crlf") <(tr -d '\r' <"$got") | head -n 20
+  diff <(tr -d '\r' <"$want") <(tr -d '\r' <"$got") | head -n 20
   return 1
 }
 
-same_as_entry() {
-  cmp -s "$E2E_PAYLOAD/$(unix_path "$1")" "$E2E_CARD/$(unix_path "${2:-$1}")"
+# card_is <expectation>: the card holds exactly the expected files and folders, byte for byte.
+card_is() {
+  diff -r --exclude=.windows-label "$E2E_WORK/$1/card" "$E2E_CARD" >"$E2E_WORK/tree.diff" && return 0
+  echo "  the card differs from the expected one:"
+  head -n 20 "$E2E_WORK/tree.diff"
+  return 1
 }
 
-# Every file of a complete default setup holds the archive's bytes, and nothing else is there
-# besides the given extra files (backups).
-card_complete() {
-  local extra=${1:-/dev/null} entry bad=0
-  while IFS= read -r entry; do
-    same_as_entry "$entry" || { echo "  wrong bytes: $entry"; bad=1; }
-  done < <(conf_entries; echo SkylarchMakeIcon.exe)
-  local name id boot
-  while read -r name id boot; do
-    cmp -s <(expected_rom "$id" "$boot") "$E2E_CARD/$name" || { echo "  wrong ROM image: $name"; bad=1; }
-  done < <(rom_rows)
-  if [ ! -d "$E2E_CARD/Skylarch/banner" ] || [ -n "$(ls -A "$E2E_CARD/Skylarch/banner")" ]; then
-    echo "  no empty Skylarch/banner"
-    bad=1
-  fi
-  diff <({ conf_entries; echo SkylarchMakeIcon.exe; rom_rows | cut -d' ' -f1; cat "$extra"; } |
-    tr '\\' '/' | LC_ALL=C sort) <(card_files) >"$E2E_WORK/tree.diff" ||
-    { echo "  unexpected card contents:"; head -n 20 "$E2E_WORK/tree.diff"; bad=1; }
-  return $bad
+# settings_are <expectation>: Setup.ini holds the expected keys and values, sections and keys
+# matched ignoring case as the private-profile functions do.
+settings_are() {
+  [ -f "$E2E_APPDIR/Setup.ini" ] || { echo "  no Setup.ini"; return 1; }
+  diff <(tr -d '\r' <"$E2E_APPDIR/Setup.ini" | awk '
+    /^\[.*\]$/ { section = tolower(substr($0, 2, length($0) - 2)); next }
+    /=/ { print section "." $0 }' | LC_ALL=C sort) <(LC_ALL=C sort "$E2E_WORK/$1/settings")
 }
 
 card_empty() { [ -z "$(card_files)" ] && [ "$(find "$E2E_CARD" -mindepth 1 ! -name .windows-label | wc -l)" = 0 ]; }
-
-# ---- the settings file ----
-
-# Key=value lines of one section, sorted, sections and keys matched ignoring case as the
-# private-profile functions do.
-ini_section() {
-  tr -d '\r' <"$E2E_APPDIR/Setup.ini" | awk -v want="$1" '
-    /^\[.*\]$/ { section = tolower(substr($0, 2, length($0) - 2)); next }
-    section == tolower(want) && /=/ { print }' | LC_ALL=C sort
-}
-
-# settings_are <isJP or empty for none> <OpenGlobalINI> [configuration key unticked]: the
-# default choices otherwise.
-settings_are() {
-  local isjp=$1 open=$2 off=${3:-} bad=0
-  [ -f "$E2E_APPDIR/Setup.ini" ] || { echo "  no Setup.ini"; return 1; }
-  diff <(ini_section system) <(printf '%s\n' 'ExistBackup=1' "OpenGlobalINI=$open" 'TargetDrive=E:\' \
-    ${isjp:+"isJP=$isjp"} | LC_ALL=C sort) || bad=1
-  diff <(ini_section configuration) <(printf '%s=1\n' SE Skin font global.ini savename.txt |
-    sed "s/^$off=1\$/$off=0/") || bad=1
-  diff <(ini_section rom) <(printf '%s\n' EWSD=1 EZSD=0 M3CF=1 M3SD=1 MMCF=1 MPCF=1 NMMC=0 \
-    SCCF=1 SCMS=1 SCSD=1) || bad=1
-  return $bad
-}
 
 nothing_written() {
   [ "$(ls -A "$E2E_APPDIR")" = Setup.exe ] || { echo "  program folder holds: $(ls -A "$E2E_APPDIR")"; return 1; }
@@ -206,8 +122,6 @@ drive_line() { sed -n 's/^SELECTED //p' "$E2E_WORK/driver.log" 2>/dev/null | tai
 # Wine reports a mapped folder as a fixed disk, so only the line's shape is fixed here.
 drive_line_ok() { [[ $(drive_line) =~ ^E:\\\ .{9}\ \[CARD\]$ ]]; }
 
-snapshot() { card_files >"$E2E_WORK/$1"; }
-
 # ---- scenarios ----
 
 scenario_first_run() {
@@ -215,10 +129,10 @@ scenario_first_run() {
   snapshot before
   drive first_run || return
   check "the drive line has the form E:\\ <type> [CARD]: $(drive_line)" drive_line_ok
-  expected_log "$E2E_WORK/before" >"$E2E_WORK/want.log"
-  check "Setup.log holds the run's lines in order, CR LF" log_is "$E2E_WORK/want.log"
-  check "the card holds the 35 files, the 8 ROM images, the tool and an empty banner folder" card_complete
-  check "Setup.ini holds the choices and isJP=0" settings_are 0 0
+  expect run before --isjp 0 --untick OpenGlobalINIChk
+  check "Setup.log holds the run's lines in order, CR LF" log_is run
+  check "the card holds the 35 files, the 8 ROM images, the tool and an empty banner folder" card_is run
+  check "Setup.ini holds the choices and isJP=0" settings_are run
 }
 
 scenario_second_run() {
@@ -228,33 +142,23 @@ scenario_second_run() {
   printf 'edited by the user\r\n' >>"$E2E_CARD/Skylarch/global.ini"
   cp "$E2E_CARD/Skylarch/global.ini" "$E2E_WORK/global.ini.edited"
   snapshot before
-  while IFS= read -r f; do cp "$E2E_CARD/$f" "$E2E_WORK/first-$(tr / _ <<<"$f")"; done <"$E2E_WORK/before"
   drive second_run || return
-  expected_log "$E2E_WORK/before" >"$E2E_WORK/want.log"
-  check "every copy line is preceded by its backup line; ROM images get none" log_is "$E2E_WORK/want.log"
-  local f bad=0
-  : >"$E2E_WORK/baks"
-  while IFS= read -r f; do
-    case $f in *.nds | *.bin) continue ;; esac
-    echo "$f.bak" >>"$E2E_WORK/baks"
-    cmp -s "$E2E_WORK/first-$(tr / _ <<<"$f")" "$E2E_CARD/$f.bak" || { echo "  $f.bak"; bad=1; }
-  done <"$E2E_WORK/before"
-  check "the 36 .bak files hold the bytes the card had before the run" test $bad = 0 -a \
-    "$(wc -l <"$E2E_WORK/baks")" = 36
+  expect run before --isjp 0 --untick OpenGlobalINIChk
+  check "every copy line is preceded by its backup line; ROM images get none" log_is run
+  check "the 36 .bak files hold the bytes the card had before the run" card_is run
   check "the edited global.ini went to global.ini.bak" cmp -s "$E2E_WORK/global.ini.edited" \
     "$E2E_CARD/Skylarch/global.ini.bak"
-  check "the card is complete again, with the backups beside" card_complete "$E2E_WORK/baks"
-  check "Setup.ini still holds the same choices" settings_are 0 0
+  check "Setup.ini still holds the same choices" settings_are run
 }
 
 scenario_japanese() {
   prepare
   snapshot before
   drive japanese || return
-  expected_log "$E2E_WORK/before" >"$E2E_WORK/want.log"
-  check "Setup.log is the same in Japanese" log_is "$E2E_WORK/want.log"
-  check "the card is complete" card_complete
-  check "Setup.ini holds isJP=1" settings_are 1 0
+  expect run before --isjp 1 --untick OpenGlobalINIChk
+  check "Setup.log is the same in Japanese" log_is run
+  check "the card is complete" card_is run
+  check "Setup.ini holds isJP=1" settings_are run
 }
 
 scenario_extract() {
@@ -287,19 +191,13 @@ scenario_card_failure() {
   printf 'old cursor' >"$E2E_CARD/Skylarch/se/cursor.wav"
   snapshot before
   drive card_failure || return
-  expected_log "$E2E_WORK/before" | sed '/winbody.bmp/q' >"$E2E_WORK/want.log"
   # What the first attempt installed is not backed up again: its .bak keeps the user's bytes.
-  conf_entries | sed '/winbody.bmp/,$d' | tr '\\' / >"$E2E_WORK/installed"
-  grep -vxF -f "$E2E_WORK/installed" "$E2E_WORK/before-again" >"$E2E_WORK/before-retry"
-  expected_log "$E2E_WORK/before-retry" >>"$E2E_WORK/want.log"
-  check "Setup.log holds the failed attempt, then the complete second one" log_is "$E2E_WORK/want.log"
-  printf '%s\n' Skylarch/global.ini.bak Skylarch/se/cursor.wav.bak >"$E2E_WORK/baks"
-  check "the second attempt completed the card" card_complete "$E2E_WORK/baks"
+  expect again before-again --untick OpenGlobalINIChk --installed "$E2E_WORK/first/installed"
+  check "Setup.log holds the failed attempt, then the complete second one" log_is first again
+  check "the second attempt completed the card" card_is again
   check "global.ini.bak still holds the user's global.ini" cmp -s <(printf 'old global\r\n') \
     "$E2E_CARD/Skylarch/global.ini.bak"
-  check "cursor.wav.bak holds the old bytes" cmp -s <(printf 'old cursor') \
-    "$E2E_CARD/Skylarch/se/cursor.wav.bak"
-  check "Setup.ini written at the end" settings_are "" 0
+  check "Setup.ini written at the end" settings_are again
 }
 
 scenario_damaged_archive() {
@@ -355,28 +253,12 @@ scenario_planted_dlls() {
 
 # Called by the driver while the error has been answered and the main window waits.
 hook_failure_midway() {
-  local entry seen=0 bad=0
-  while IFS= read -r entry; do
-    case $entry in
-      'Skylarch\skin\winbody.bmp') seen=1 ;;
-      *) if [ $seen = 0 ]; then
-        same_as_entry "$entry" || { echo "  not installed: $entry"; bad=1; }
-      elif [ -e "$E2E_CARD/$(unix_path "$entry")" ] && [ "$entry" != 'Skylarch\se\cursor.wav' ]; then
-        echo "  written after the failure: $entry"
-        bad=1
-      fi ;;
-    esac
-  done < <(conf_entries)
-  check "files before the failing one are complete, none after it is written" test $bad = 0
-  check "global.ini.bak holds the old global.ini" cmp -s <(printf 'old global\r\n') \
-    "$E2E_CARD/Skylarch/global.ini.bak"
-  check "the old cursor.wav, not reached, is intact" cmp -s <(printf 'old cursor') \
-    "$E2E_CARD/Skylarch/se/cursor.wav"
-  check "no ROM image, no tool, no settings yet" test ! -e "$E2E_CARD/_BOOT_MP.nds" -a \
-    ! -e "$E2E_CARD/SkylarchMakeIcon.exe" -a ! -e "$E2E_APPDIR/Setup.ini"
-  expected_log "$E2E_WORK/before" | sed '/winbody.bmp/q' >"$E2E_WORK/want-midway.log"
-  check "Setup.log ends with the failing step" log_is "$E2E_WORK/want-midway.log"
+  expect first before --untick OpenGlobalINIChk --fails-at 'Skylarch\skin\winbody.bmp'
+  check "Setup.log ends with the failing step" log_is first
   rmdir "$E2E_CARD/Skylarch/skin/winbody.bmp"
+  check "files before the failing one are complete, none after it is written, no settings yet" \
+    card_is first
+  check "no settings yet" test ! -e "$E2E_APPDIR/Setup.ini"
   snapshot before-again
 }
 
@@ -388,52 +270,47 @@ scenario_full_card() {
   mount -t tmpfs -o size=1m tmpfs "$E2E_CARD" ||
     { fail "cannot mount a 1 MiB tmpfs card (needs root)"; return; }
   echo CARD >"$E2E_CARD/.windows-label"
-  local entry name
-  { conf_entries; echo SkylarchMakeIcon.exe; rom_rows | cut -d' ' -f1; } | while IFS= read -r entry; do
-    name=$(unix_path "$entry")
+  local name
+  # An old version of everything the setup writes, with backups unticked.
+  "$E2E_ORACLE" "$E2E_ARCHIVE" /nonexistent "$E2E_WORK/all" --untick sysExistBackupChk >/dev/null
+  while IFS= read -r name; do
     mkdir -p "$(dirname "$E2E_CARD/$name")"
-    printf 'old %s\r\n' "$entry" >"$E2E_CARD/$name"
-  done
+    printf 'old %s\r\n' "$name" >"$E2E_CARD/$name"
+  done < <(cd "$E2E_WORK/all/card" && find . -type f | sed 's|^\./||')
   snapshot before
   drive full_card
+  expect complete before --untick sysExistBackupChk --untick OpenGlobalINIChk
   check "every old file is old or new, never cut" old_or_new
-  check "the card holds nothing besides them" diff -q "$E2E_WORK/before" <(card_files)
+  check "the card holds nothing besides them" diff -q <(cd "$E2E_WORK/before.card" &&
+    find . -type f ! -name .windows-label | sed 's|^\./||' | LC_ALL=C sort) <(card_files)
   umount "$E2E_CARD"
-}
-
-# The file's new bytes: an archive entry, or a ROM image as the builder makes it.
-new_bytes() {
-  local name id boot
-  while read -r name id boot; do
-    [ "$name" = "$1" ] && { expected_rom "$id" "$boot"; return; }
-  done < <(rom_rows)
-  cat "$E2E_PAYLOAD/$1"
 }
 
 old_or_new() {
   local f bad=0 new=0
   while IFS= read -r f; do
-    if cmp -s <(printf 'old %s\r\n' "$(tr / '\\' <<<"$f")") "$E2E_CARD/$f"; then continue; fi
-    if cmp -s <(new_bytes "$f") "$E2E_CARD/$f"; then new=$((new + 1)); continue; fi
+    cmp -s "$E2E_WORK/before.card/$f" "$E2E_CARD/$f" && continue
+    if cmp -s "$E2E_WORK/complete/card/$f" "$E2E_CARD/$f"; then
+      new=$((new + 1))
+      continue
+    fi
     echo "  neither old nor new: $f ($(stat -c %s "$E2E_CARD/$f") bytes)"
     bad=1
-  done <"$E2E_WORK/before"
-  echo "  $new of $(wc -l <"$E2E_WORK/before") files replaced before the card was full"
+  done < <(cd "$E2E_WORK/before.card" && find . -type f ! -name .windows-label | sed 's|^\./||')
+  echo "  $new files replaced before the card was full"
   [ $bad = 0 ] && [ $new -gt 0 ]
 }
 
-own_ini_kept() {
-  [ ! -e "$E2E_CARD/Skylarch/global.ini.bak" ] && cmp -s "$E2E_WORK/own.ini" "$E2E_CARD/Skylarch/global.ini"
-}
 
 scenario_open_global_ini() {
   prepare
   mkdir -p "$E2E_CARD/Skylarch"
   printf '; the card'"'"'s own global.ini\r\n[System]\r\nLanguage=1\r\n' >"$E2E_CARD/Skylarch/global.ini"
-  cp "$E2E_CARD/Skylarch/global.ini" "$E2E_WORK/own.ini"
+  snapshot before
   drive open_global_ini || return
-  check "the card's own global.ini is neither replaced nor backed up" own_ini_kept
-  check "Setup.ini holds OpenGlobalINI=1 and global.ini=0" settings_are "" 1 global.ini
+  expect run before --untick confGlobalINIChk
+  check "the card's own global.ini is neither replaced nor backed up" card_is run
+  check "Setup.ini holds OpenGlobalINI=1 and global.ini=0" settings_are run
 }
 
 # ---- main ----
@@ -450,6 +327,8 @@ if [ $# -lt 6 ]; then
 fi
 export E2E_SCENARIO=$1 E2E_SETUP=$2 E2E_DRIVER=$3 E2E_ARCHIVE=$4 E2E_PACK=$5
 export E2E_SHOTS="$6/$1" E2E_RUN="$here/run.sh"
+# Built beside the host tools.
+export E2E_ORACLE=${E2E_ORACLE:-$(dirname "$(dirname "$E2E_PACK")")/tests/oracle/setup-oracle}
 E2E_WORK="$(dirname "$E2E_SETUP")/e2e/$1"
 export E2E_WORK
 export E2E_PAYLOAD="$E2E_WORK/payload"

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <set>
 
+#include "Expectation.h"
 #include "FakePlatform.h"
 #include "TestArchive.h"
 #include "install/FileInstall.h"
@@ -12,48 +13,7 @@
 namespace setup {
 namespace {
 
-using test::StandinEntry;
-
 const std::string kLog = "C:\\Tools\\Setup.log";
-
-// The configuration files in installation order, below Skylarch\.
-const std::vector<std::string> kConfFiles = {
-    "global.ini",
-    "font12.glu",
-    "font12.glf",
-    "savename.txt",
-    "skin\\icon_back.bmp",
-    "skin\\icon_dscard.bmp",
-    "skin\\icon_folder.bmp",
-    "skin\\icon_gbacart.bmp",
-    "skin\\icon_unknown.bmp",
-    "skin\\icon_vectorl.bmp",
-    "skin\\icon_vectorr.bmp",
-    "skin\\icon_warning.bmp",
-    "skin\\prgnega.bmp",
-    "skin\\prgposi.bmp",
-    "skin\\subbg.bmp",
-    "skin\\warning.bmp",
-    "skin\\winbody.bmp",
-    "skin\\winfrmd.bmp",
-    "skin\\winfrmdl.bmp",
-    "skin\\winfrmdr.bmp",
-    "skin\\winfrml.bmp",
-    "skin\\winfrmr.bmp",
-    "skin\\winfrmu.bmp",
-    "skin\\winfrmul.bmp",
-    "skin\\winfrmur.bmp",
-    "skin\\winttlc.bmp",
-    "skin\\winttll.bmp",
-    "skin\\winttlr.bmp",
-    "se\\complite.wav",
-    "se\\cursor.wav",
-    "se\\error.wav",
-    "se\\execute.wav",
-    "se\\process.wav",
-    "se\\winclose.wav",
-    "se\\winopen.wav",
-};
 
 // The default rows: 1 to 7 and 9, with their file offset of the adapter ID.
 struct DefaultImage {
@@ -91,22 +51,14 @@ class FullRunTest : public ::testing::Test {
     EXPECT_TRUE(fs.Text(kLog).ends_with("\r\n"));
     return fs.Lines(kLog);
   }
+  // The card's files by their path below E:\.
+  test::Tree Card() const {
+    test::Tree tree;
+    for (const auto& path : fs.FilesUnder("E:\\")) tree[path.substr(3)] = *fs.Get(path);
+    return tree;
+  }
   static std::string CopyLine(const std::string& f) {
     return "copy \"Skylarch\\" + f + "\" to \"E:\\Skylarch\\" + f + "\"";
-  }
-  static std::string BackupLine(const std::string& path) {
-    return "Create backup to \"" + path + ".bak\"";
-  }
-  static std::vector<std::string> RomLines() {
-    std::vector<std::string> lines;
-    for (const auto& image : kDefaultImages) {
-      lines.push_back(std::string("Create ROM image and copy to \"E:\\") + image.file + "\"");
-    }
-    lines[0] += " for GBAMP/AdMovie";
-    return lines;
-  }
-  static std::vector<std::string> Head() {
-    return {"StartPath=C:\\Tools\\", "TargetPath=E:\\", "TargetInfo=E:\\ Removable [CARD]"};
   }
 
   fake::FakeFileSystem fs;
@@ -120,30 +72,19 @@ class FullRunTest : public ::testing::Test {
 
 TEST_F(FullRunTest, DefaultRunOnAnEmptyCard) {
   Run();
-  std::vector<std::string> expected = Head();
-  for (const auto& f : kConfFiles) expected.push_back(CopyLine(f));
-  for (const auto& l : RomLines()) expected.push_back(l);
-  expected.push_back("copy \"SkylarchMakeIcon.exe\" to \"E:\\SkylarchMakeIcon.exe\"");
-  EXPECT_EQ(LogLines(), expected);
-  EXPECT_EQ(caption.caption, expected.back());
-
-  std::vector<std::string> files;
-  for (const auto& f : kConfFiles) {
-    files.push_back("E:\\Skylarch\\" + f);
-    EXPECT_EQ(fs.Get("E:\\Skylarch\\" + f), StandinEntry("Skylarch\\" + f)) << f;
-  }
+  const test::SetupOutcome want = test::ExpectSetup(test::StandinCatalogue(), {});
+  EXPECT_EQ(LogLines(), want.log);
+  EXPECT_EQ(caption.caption, want.log.back());
+  EXPECT_EQ(Card(), want.card);
+  // 35 configuration files, 8 images and the tool, whatever the expectation says.
+  EXPECT_EQ(Card().size(), 44u);
   for (const auto& image : kDefaultImages) {
-    files.push_back(std::string("E:\\") + image.file);
     const auto bytes = fs.Get(std::string("E:\\") + image.file);
     ASSERT_TRUE(bytes) << image.file;
     EXPECT_EQ(bytes->size(), image.size) << image.file;
     EXPECT_EQ(std::string(bytes->begin() + image.idOffset - 8, bytes->begin() + image.idOffset + 4),
               std::string("Adapter:") + image.id);
   }
-  files.push_back("E:\\SkylarchMakeIcon.exe");
-  std::sort(files.begin(), files.end());
-  EXPECT_EQ(fs.FilesUnder("E:\\"), files);
-  EXPECT_EQ(fs.Get("E:\\SkylarchMakeIcon.exe"), StandinEntry("SkylarchMakeIcon.exe"));
   EXPECT_TRUE(fs.FolderExists("E:\\Skylarch\\banner\\"));
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ(ui.endRequests, 0);
@@ -153,30 +94,17 @@ TEST_F(FullRunTest, SecondRunBacksUpWhatTheFirstInstalled) {
   Run();
   // The user edits a file between the runs; its backup must hold the edit.
   fs.PutFile("E:\\Skylarch\\global.ini", "edited by hand");
+  test::SetupCase second;
+  second.before = Card();
   fs.DeleteFile(kLog);
   installedThisRun.clear();  // the program is started again
   Run();
-
-  std::vector<std::string> expected = Head();
-  for (const auto& f : kConfFiles) {
-    expected.push_back(BackupLine("E:\\Skylarch\\" + f));
-    expected.push_back(CopyLine(f));
-  }
-  for (const auto& l : RomLines()) expected.push_back(l);
-  expected.push_back(BackupLine("E:\\SkylarchMakeIcon.exe"));
-  expected.push_back("copy \"SkylarchMakeIcon.exe\" to \"E:\\SkylarchMakeIcon.exe\"");
-  EXPECT_EQ(LogLines(), expected);
-
+  const test::SetupOutcome want = test::ExpectSetup(test::StandinCatalogue(), second);
+  EXPECT_EQ(LogLines(), want.log);
+  EXPECT_EQ(Card(), want.card);
   EXPECT_EQ(fs.Text("E:\\Skylarch\\global.ini.bak"), "edited by hand");
-  EXPECT_EQ(fs.Get("E:\\Skylarch\\global.ini"), StandinEntry("Skylarch\\global.ini"));
-  for (std::size_t i = 1; i < kConfFiles.size(); ++i) {
-    EXPECT_EQ(fs.Get("E:\\Skylarch\\" + kConfFiles[i] + ".bak"),
-              StandinEntry("Skylarch\\" + kConfFiles[i]));
-  }
-  for (const auto& image : kDefaultImages) {
-    EXPECT_FALSE(fs.Get(std::string("E:\\") + image.file + ".bak")) << image.file;
-  }
-  EXPECT_EQ(fs.FilesUnder("E:\\").size(), 2 * kConfFiles.size() + 8 + 2);
+  EXPECT_FALSE(fs.Get("E:\\_BOOT_MP.nds.bak"));
+  EXPECT_EQ(Card().size(), 44u + 36u);
 }
 
 TEST_F(FullRunTest, LogNotWritableStopsBeforeAnythingIsInstalled) {
@@ -187,28 +115,34 @@ TEST_F(FullRunTest, LogNotWritableStopsBeforeAnythingIsInstalled) {
 }
 
 TEST_F(FullRunTest, FailureMidwayLeavesEarlierFilesAndRunsAgain) {
+  fs.PutFile("E:\\Skylarch\\global.ini", "the user's own");
   fs.PutFolder("E:\\Skylarch\\skin\\subbg.bmp\\");
+  test::SetupCase first;
+  first.before = Card();
+  first.failsAt = "Skylarch\\skin\\subbg.bmp";
   try {
     Run();
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_NE(std::string(e.what()).find("E:\\Skylarch\\skin\\subbg.bmp"), std::string::npos);
   }
-  EXPECT_EQ(LogLines().back(), CopyLine("skin\\subbg.bmp"));
+  const test::SetupOutcome want = test::ExpectSetup(test::StandinCatalogue(), first);
+  EXPECT_EQ(LogLines(), want.log);
   EXPECT_EQ(caption.caption, CopyLine("skin\\subbg.bmp"));
-  EXPECT_EQ(fs.Get("E:\\Skylarch\\skin\\prgposi.bmp"), StandinEntry("Skylarch\\skin\\prgposi.bmp"));
-  EXPECT_FALSE(fs.Get("E:\\Skylarch\\skin\\warning.bmp"));
-  EXPECT_FALSE(fs.Get("E:\\_BOOT_MP.nds"));
+  EXPECT_EQ(Card(), want.card);
 
   // Setup pressed again: the log grows, and what the first attempt installed is not backed up,
-  // so a .bak made by the first attempt would keep the user's bytes.
-  const auto before = LogLines().size();
+  // so global.ini.bak keeps the user's bytes.
+  test::SetupCase again = first;
+  again.before = Card();
+  again.installedEarlier = {want.installed.begin(), want.installed.end()};
   EXPECT_THROW(Run(), Error);
-  EXPECT_GT(LogLines().size(), before);
-  EXPECT_EQ(LogLines()[before], "StartPath=C:\\Tools\\");
-  EXPECT_EQ(LogLines()[before + 3], CopyLine("global.ini"));
+  std::vector<std::string> log = want.log;
+  const auto retry = test::ExpectSetup(test::StandinCatalogue(), again).log;
+  log.insert(log.end(), retry.begin(), retry.end());
+  EXPECT_EQ(LogLines(), log);
+  EXPECT_EQ(fs.Text("E:\\Skylarch\\global.ini.bak"), "the user's own");
   EXPECT_FALSE(fs.Get("E:\\Skylarch\\skin\\prgposi.bmp.bak"));
-  EXPECT_EQ(fs.FilesUnder("E:\\Skylarch\\skin\\").size(), 10u);
 }
 
 }  // namespace
