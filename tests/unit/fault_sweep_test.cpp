@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <ostream>
 
 #include "FakePlatform.h"
 #include "ScriptedQuestions.h"
@@ -106,6 +107,10 @@ struct Sweep {
   bool backups;
   const char* name;
 };
+
+void PrintTo(const Sweep& sweep, std::ostream* os) {
+  *os << sweep.name;
+}
 
 class FaultSweepTest : public ::testing::TestWithParam<Sweep> {};
 
