@@ -481,7 +481,10 @@ scenario_dpi_200() { dpi_run 192 dpi_200; }
 japanese_locale() {
   locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8' && return 0
   local dir="$E2E_WORK/../locale"
-  [ -f "$dir/ja_JP.UTF-8/LC_CTYPE" ] || localedef -i ja_JP -f UTF-8 "$dir/ja_JP.UTF-8" >/dev/null 2>&1
+  if [ ! -f "$dir/ja_JP.UTF-8/LC_CTYPE" ]; then
+    mkdir -p "$dir"
+    localedef -i ja_JP -f UTF-8 "$dir/ja_JP.UTF-8" >/dev/null 2>&1
+  fi
   [ -f "$dir/ja_JP.UTF-8/LC_CTYPE" ] || return 1
   LOCPATH=$(cd "$dir" && pwd)
   export LOCPATH
