@@ -19,6 +19,9 @@
 //   click <caption>              press a button (BM_CLICK, posted)
 //   check <caption> 0|1          untick or tick a check box or radio button by clicking it
 //   checked <caption> 0|1, enabled <caption> 0|1, clientheight <pixels>
+//   clientsize <width> <height>  the current window's client area
+//   rect <caption> <left> <top> <width> <height>   a control's rectangle in the current
+//                                window's client coordinates
 //   pick <prefix>                select the drop-down list's first line with that prefix
 //   selected <prefix>            the drop-down list shows such a line
 //   message <title> is|contains <text>    answer a message box with OK
@@ -606,6 +609,19 @@ void Driver::Run(const std::vector<std::string>& w) {
     int want = std::stoi(arg(1));
     if (!Poll([&] { return GetClientRect(Current(), &r) && r.bottom == want; }, 5000))
       Fail("client height " + std::to_string(r.bottom));
+  } else if (op == "clientsize") {
+    RECT r{};
+    const LONG w = std::stol(arg(1)), h = std::stol(arg(2));
+    if (!Poll([&] { return GetClientRect(Current(), &r) && r.right == w && r.bottom == h; }, 5000))
+      Fail("client size " + std::to_string(r.right) + " x " + std::to_string(r.bottom));
+  } else if (op == "rect") {
+    RECT r{};
+    GetWindowRect(Control(warg(1)), &r);
+    MapWindowPoints(HWND_DESKTOP, Current(), reinterpret_cast<POINT*>(&r), 2);
+    const std::string got = std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+                            std::to_string(r.right - r.left) + " " +
+                            std::to_string(r.bottom - r.top);
+    if (got != arg(2) + " " + arg(3) + " " + arg(4) + " " + arg(5)) Fail(arg(1) + " is at " + got);
   } else if (op == "pick") {
     PickLine(warg(1));
   } else if (op == "selected") {

@@ -103,7 +103,7 @@ drive() {
   for _ in 1 2; do
     echo "--- driver: $steps" | tee -a "$E2E_WORK/driver.log"
     : >"$out"
-    WINEDEBUG=fixme-all timeout 120 "$WINE" "$E2E_DRIVER" --app "C:\\e2e\\$E2E_SCENARIO\\Setup.exe" \
+    WINEDEBUG=fixme-all timeout 120 "$WINE" "$E2E_DRIVER" --app "C:\\e2e\\$E2E_SCENARIO\\${E2E_EXE:-Setup.exe}" \
       --script "Z:$here/steps/$steps.steps" --shots "$E2E_SHOTS" 2>&1 | tee -a "$E2E_WORK/driver.log" "$out"
     rc=${PIPESTATUS[0]}
     [ "$rc" = 0 ] && { pass "driver steps $steps"; return 0; }
@@ -311,6 +311,132 @@ scenario_open_global_ini() {
   expect run before --untick confGlobalINIChk
   check "the card's own global.ini is neither replaced nor backed up" card_is run
   check "Setup.ini holds OpenGlobalINI=1 and global.ini=0" settings_are run
+}
+
+# ---- runs as users live ----
+
+# set_dpi <dpi>: the pixel density of the screen, in both places Wine reads it from; a fresh
+# Wine session takes it up.
+set_dpi() {
+  local key
+  for key in 'HKCU\Control Panel\Desktop' \
+    'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+    "$WINE" reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 ||
+      { echo "  cannot set LogPixels under $key"; return 1; }
+  done
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+}
+
+dpi_is() {
+  local got
+  got=$("$WINE" reg query 'HKCU\Control Panel\Desktop' /v LogPixels 2>/dev/null | tr -d '\r' |
+    awk '$1 == "LogPixels" { print $3 }')
+  [ "$((got))" = "$1" ] || { echo "  LogPixels is $got"; return 1; }
+}
+
+# dpi_run <dpi> <steps>: a default setup at that density; the prefix goes back to 96 DPI after,
+# since the other scenarios share it.
+dpi_run() {
+  prepare
+  snapshot before
+  set_dpi "$1" || { fail "LogPixels $1"; return; }
+  drive "$2"
+  set_dpi 96
+  check "the prefix is back at 96 DPI" dpi_is 96
+  expected_log "$E2E_WORK/before" >"$E2E_WORK/want.log"
+  check "Setup.log holds the run's lines" log_is "$E2E_WORK/want.log"
+  check "the card is complete" card_complete
+  check "Setup.ini holds the default choices" settings_are "" 0
+}
+
+scenario_dpi_150() { dpi_run 144 dpi_150; }
+scenario_dpi_200() { dpi_run 192 dpi_200; }
+
+# The Unix locale that makes Wine's ANSI code page 932, built into the work tree when the
+# system lacks it (as tests/win32/run.sh does).
+japanese_locale() {
+  locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8' && return 0
+  local dir="$E2E_WORK/../locale"
+  if [ ! -f "$dir/ja_JP.UTF-8/LC_CTYPE" ]; then
+    mkdir -p "$dir"
+    localedef -i ja_JP -f UTF-8 "$dir/ja_JP.UTF-8" >/dev/null 2>&1
+  fi
+  [ -f "$dir/ja_JP.UTF-8/LC_CTYPE" ] || return 1
+  LOCPATH=$(cd "$dir" && pwd)
+  export LOCPATH
+}
+
+# The label in code page 932, as bytes in hex: what the log must carry.
+label_sjis_hex() { printf '%s' 'メモリーカード' | iconv -f UTF-8 -t CP932 | od -An -tx1 | tr -d ' \n'; }
+
+japanese_line_ok() { [[ $(drive_line) =~ ^E:\\\ .+\ \[メモリーカード\]$ ]]; }
+
+target_info_hex() {
+  grep -a '^TargetInfo=' "$E2E_APPDIR/Setup.log" | tr -d '\r\n' | od -An -tx1 | tr -d ' \n'
+}
+
+target_info_is_sjis() {
+  local got want
+  got=$(target_info_hex)
+  want=$(printf 'TargetInfo=%s' "$(drive_line)" | iconv -f UTF-8 -t CP932 | od -An -tx1 | tr -d ' \n')
+  echo "  TargetInfo line bytes: $got"
+  [ -n "$want" ] && [ "$got" = "$want" ] && [[ $got == *"$(label_sjis_hex)"* ]]
+}
+
+scenario_japanese_system() {
+  prepare
+  japanese_locale || { fail "no ja_JP.UTF-8 locale (localedef failed)"; return; }
+  printf '%s\n' 'メモリーカード' >"$E2E_CARD/.windows-label"
+  snapshot before
+  LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 drive japanese_system
+  # The next scenario's session starts under its own locale.
+  wineserver -k 2>/dev/null
+  check "the drive list shows the Japanese label: $(drive_line)" japanese_line_ok
+  check "the TargetInfo line is the drive line in code page 932" target_info_is_sjis
+  expected_log "$E2E_WORK/before" | iconv -f UTF-8 -t CP932 >"$E2E_WORK/want.log"
+  check "Setup.log holds the run's lines, in code page 932" log_is "$E2E_WORK/want.log"
+  check "the card is complete" card_complete
+  check "Setup.ini holds the default choices" settings_are "" 0
+}
+
+folder_holds() {
+  local got
+  got=$(ls -A "$E2E_APPDIR" | LC_ALL=C sort | tr '\n' ' ')
+  [ "$got" = "$* " ] || { echo "  program folder holds: $got"; return 1; }
+}
+
+scenario_installer_name() {
+  prepare
+  mv "$E2E_APPDIR/Setup.exe" "$E2E_APPDIR/Installer.exe"
+  snapshot before
+  E2E_EXE=Installer.exe drive installer_name || return
+  check "Installer.ini and Installer.log beside the program, no Setup.*" \
+    folder_holds Installer.exe Installer.ini Installer.log
+  cp "$E2E_APPDIR/Installer.ini" "$E2E_WORK/Installer.ini"
+  # The checks read the Setup.* names; the files are shown to them under those names.
+  mv "$E2E_APPDIR/Installer.log" "$E2E_APPDIR/Setup.log"
+  mv "$E2E_APPDIR/Installer.ini" "$E2E_APPDIR/Setup.ini"
+  expected_log "$E2E_WORK/before" >"$E2E_WORK/want.log"
+  check "Installer.log holds the run's lines" log_is "$E2E_WORK/want.log"
+  check "Installer.ini holds the choices and isJP=0" settings_are 0 0
+  check "the card is complete" card_complete
+  rm "$E2E_APPDIR/Setup.log" "$E2E_APPDIR/Setup.ini"
+  cp "$E2E_WORK/Installer.ini" "$E2E_APPDIR/Installer.ini"
+  printf 'old log\r\n' >"$E2E_APPDIR/Installer.log"
+  E2E_EXE=Installer.exe drive installer_name_again || return
+  check "the second start read Installer.ini and deleted Installer.log" \
+    folder_holds Installer.exe Installer.ini
+}
+
+scenario_log_blocked() {
+  prepare
+  mkdir "$E2E_APPDIR/Setup.log"
+  drive log_blocked || return
+  check "nothing reached the card" card_empty
+  check "the folder Setup.log is still there and empty" test -d "$E2E_APPDIR/Setup.log" -a \
+    -z "$(ls -A "$E2E_APPDIR/Setup.log")"
+  check "no settings" folder_holds Setup.exe Setup.log
 }
 
 # ---- main ----
