@@ -18,10 +18,11 @@ case $1 in
       # setsid and no inherited output: CTest waits for every holder of the test's pipes.
       setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
       echo $! >"$state/xvfb.pid"
-      # The socket, not the process, says the display is up (and another run may win the race
-      # for the number, which its lock file then shows).
-      for _ in $(seq 100); do
-        [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null && {
+      # The display is up and ours once the socket is there and the lock file names our Xvfb:
+      # another run that picked the same number at the same time may own it instead, and
+      # would take it down under our tests when it ends.
+      for _ in $(seq 300); do
+        [ -e "/tmp/.X11-unix/X$n" ] && [ "$(tr -d ' ' <"/tmp/.X$n-lock" 2>/dev/null)" = "$(cat "$state/xvfb.pid")" ] && {
           echo ":$n" >"$state/display"
           echo "display.sh: Xvfb on :$n"
           exit 0
