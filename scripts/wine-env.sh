@@ -17,6 +17,9 @@ fi
 export WINEPREFIX=${WINEPREFIX:-$PWD/build/wineprefix}
 # WINE is the loader the scripts run programs with: the wine wrapper, which picks the 32-bit
 # loader, where the kernel runs 32-bit code (as the build's configuration found), else wine64.
+if [ -z "${SETUP_I686_ROUTE:-}" ] && [ -f build/win32/i686-route ]; then
+  SETUP_I686_ROUTE=$(cat build/win32/i686-route)
+fi
 if [ -z "${WINE:-}" ]; then
   if [ "${SETUP_I686_ROUTE:-native}" = native ]; then WINE=wine; else WINE=/usr/lib/wine/wine64; fi
 fi
