@@ -17,8 +17,11 @@ else
   win_dir=build/win32
   cmake --preset host >/dev/null && cmake --build --preset host || exit 1
   cmake --preset win32 >/dev/null && cmake --build --preset win32 || exit 1
-  # A kernel without ia32 emulation runs no 32-bit code: Wine then runs the x86-64 build.
-  if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  # A kernel without ia32 emulation runs no 32-bit code (the configuration found which): Wine
+  # then runs the x86-64 build.
+  SETUP_I686_ROUTE=$(cat build/win32/i686-route)
+  export SETUP_I686_ROUTE
+  if [ "$SETUP_I686_ROUTE" = qemu ]; then
     echo "This kernel runs no 32-bit code: the demo runs the x86-64 build of the same sources."
     win_dir=build/win64
     cmake --preset win64 >/dev/null && cmake --build --preset win64 || exit 1

@@ -141,8 +141,22 @@ TEST_F(ExecDosCommandTest, PumpsMessagesWhileWaiting) {
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(PostMessageW(window, WM_APP, 0, 0));
   const std::string marker = scratch.Path("late.txt");
+  const ULONGLONG start = GetTickCount64();
   ExecDosCommand(processes, ui, true, scratch.Folder(),
                  QuotedSelf() + " --child-sleep-write 600 \"" + marker + "\"");
+  const ULONGLONG waited = GetTickCount64() - start;
+  if (GetFileAttributesW(ToWide(marker).c_str()) == INVALID_FILE_ATTRIBUTES) {
+    // Tells a command interpreter that did not wait from a child that never ran.
+    ULONGLONG late = 0;
+    while (late < 10000 && GetFileAttributesW(ToWide(marker).c_str()) == INVALID_FILE_ATTRIBUTES) {
+      Sleep(100);
+      late += 100;
+    }
+    ADD_FAILURE() << "the command returned after " << waited << " ms without the marker; "
+                  << (late < 10000 ? "the child wrote it " + std::to_string(late) + " ms later"
+                                   : std::string("the child never wrote it"));
+    return;
+  }
   EXPECT_EQ(RawRead(marker), "done");
   EXPECT_GE(ui.pumps, 3);
   EXPECT_EQ(handled, 1);

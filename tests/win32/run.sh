@@ -15,9 +15,11 @@ else
 fi
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEPREFIX=${WINEPREFIX:-$(dirname "$exe")/wineprefix}
-if [ ! -d "$WINEPREFIX/dosdevices" ]; then
-  "$wine" wineboot -i >/dev/null 2>&1
-  wineserver -w
+# Under CTest a fixture has made the prefix and started the display.
+bash "$(dirname "$0")/../wine/prefix.sh" "$WINEPREFIX" || exit 1
+if [ -n "${SETUP_WINE_STATE:-}" ]; then
+  DISPLAY=$(cat "$SETUP_WINE_STATE/display") || exit 1
+  export DISPLAY
 fi
 
 scratch=$(mktemp -d)
