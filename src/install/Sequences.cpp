@@ -27,14 +27,20 @@ class ControlCaption : public CaptionControl {
   Ctl ctl_;
 };
 
+// What is known of the run before the main window is made.
+RunValues ValuesFor(const std::string& exePath) {
+  RunValues values;
+  values.settingsPath = SettingsPathFor(exePath);
+  return values;
+}
+
 }  // namespace
 
 Sequences::Sequences(const Services& services, Questions& questions)
     : services_(services),
       questions_(questions),
-      language_(services.profile, services.ui, SettingsPathFor(services.module.ExePath())) {
-  run_.settingsPath = SettingsPathFor(services.module.ExePath());
-}
+      run_(ValuesFor(services.module.ExePath())),
+      language_(services.profile, services.ui, run_.settingsPath) {}
 
 void Sequences::FormCreate() {
   questions_.SetMainCaption(kAppTitle);
