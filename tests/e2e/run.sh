@@ -110,15 +110,16 @@ prepare() {
 
 # drive <steps file>: the driver plays the steps. Wine's own error channel stays on, so that a
 # session that fails to come up says why. E2E_RUNNER, when set, starts the driver where 32-bit
-# programs run (tests/wine/i686.sh). The output goes to a file, not a pipe: a program the driver
-# started (Notepad) outlives it and would hold a pipe open.
+# programs run (tests/wine/i686.sh); E2E_WINEDEBUG, when set, turns on more of Wine's channels
+# for a diagnosis. The output goes to a file, not a pipe: a program the driver started (Notepad)
+# outlives it and would hold a pipe open.
 drive() {
   local steps=$1 rc from
   echo "--- driver: $steps" | tee -a "$E2E_WORK/driver.log"
   from=$(stat -c %s "$E2E_WORK/driver.log")
-  WINEDEBUG=fixme-all timeout -k 10 240 ${E2E_RUNNER:+"$E2E_RUNNER"} "$WINE" "$E2E_DRIVER" \
-    --app "C:\\e2e\\$E2E_SCENARIO\\${E2E_EXE:-Setup.exe}" --script "Z:$here/steps/$steps.steps" \
-    --shots "$E2E_SHOTS" >>"$E2E_WORK/driver.log" 2>&1 </dev/null
+  WINEDEBUG=${E2E_WINEDEBUG:-fixme-all} timeout -k 10 240 ${E2E_RUNNER:+"$E2E_RUNNER"} \
+    "$WINE" "$E2E_DRIVER" --app "C:\\e2e\\$E2E_SCENARIO\\${E2E_EXE:-Setup.exe}" \
+    --script "Z:$here/steps/$steps.steps" --shots "$E2E_SHOTS" >>"$E2E_WORK/driver.log" 2>&1 </dev/null
   rc=$?
   tail -c +$((from + 1)) "$E2E_WORK/driver.log"
   wineserver -k 2>/dev/null
@@ -248,7 +249,8 @@ markers() {
 scenario_planted_dlls() {
   prepare
   local out="$E2E_APPDIR/out" bin name overrides
-  bin=$(dirname "$E2E_DRIVER")
+  # Of the program's own build, whose machine they must match.
+  bin=$(dirname "$E2E_SETUP")/tests/e2e
   mkdir -p "$out"
   for name in "${planted[@]}"; do cp "$bin/planted.dll" "$E2E_APPDIR/$name.dll"; done
   # n,b: Wine takes a native DLL of the name from the program's folder when the search finds it.
@@ -260,7 +262,8 @@ scenario_planted_dlls() {
   # The same copies, loaded by a program that leaves the search order as it is, must all be
   # found; otherwise the check above proves nothing.
   cp "$bin/plant_probe.exe" "$E2E_APPDIR/"
-  WINEDLLOVERRIDES=$overrides "$WINE" "C:\\e2e\\planted_dlls\\plant_probe.exe" "${planted[@]/%/.dll}"
+  WINEDLLOVERRIDES=$overrides ${E2E_RUNNER:+"$E2E_RUNNER"} "$WINE" \
+    "C:\\e2e\\planted_dlls\\plant_probe.exe" "${planted[@]/%/.dll}"
   check "each planted DLL leaves its marker when a program does load it" markers all
 }
 

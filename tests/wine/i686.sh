@@ -38,6 +38,22 @@ if [ "${SETUP_I686_INSIDE:-}" = 1 ]; then
 fi
 
 [ -x "$qemu" ] || fail "this kernel runs no 32-bit code and $qemu is missing (install qemu-user-static)"
+
+# qemu shares one GDT among the threads of a 32-bit process and gives a SIGSEGV no trap number;
+# i686-shim.c gives each thread segment registers of its own and puts the number back. Built
+# once per prefix, for i386 and (empty) for x86-64: ld.so picks each process's kind by $LIB.
+here=$(cd "$(dirname "$0")" && pwd)
+shim=${WINEPREFIX:-$HOME/.wine}.i686
+for lib in i386-linux-gnu:-m32 x86_64-linux-gnu:-m64; do
+  out=$shim/lib/${lib%%:*}/setup-i686-shim.so
+  [ "$out" -nt "$here/i686-shim.c" ] && continue
+  mkdir -p "${out%/*}" || fail "cannot make ${out%/*}"
+  gcc "${lib#*:}" -O2 -Wall -Wextra -fPIC -shared -nostdlib -ffreestanding -fno-stack-protector \
+    -o "$out.$$" "$here/i686-shim.c" && mv -f "$out.$$" "$out" ||
+    fail "cannot build $out (gcc with -m32 is needed)"
+done
+export LD_PRELOAD="$shim/\$LIB/setup-i686-shim.so${LD_PRELOAD:+ $LD_PRELOAD}"
+
 # --kill-child takes the whole PID namespace down with unshare, also when a timeout kills it.
 SETUP_I686_INSIDE=1 exec unshare --user --map-root-user --mount --pid --fork --kill-child \
-  --mount-proc "$(cd "$(dirname "$0")" && pwd)/i686.sh" "$@"
+  --mount-proc "$here/i686.sh" "$@"
