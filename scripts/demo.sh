@@ -24,7 +24,7 @@ else
   if [ "$SETUP_I686_ROUTE" = qemu ]; then
     echo "This kernel runs no 32-bit code: the demo runs the x86-64 build of the same sources."
     win_dir=build/win64
-    cmake --preset win64 >/dev/null && cmake --build --preset win64 || exit 1
+    cmake --preset win64 -DSETUP_I686_RUNNER=qemu >/dev/null && cmake --build --preset win64 || exit 1
   fi
 fi
 setup_exe="$win_dir/Setup.exe"
