@@ -8,6 +8,7 @@
 # SETUP_WIN32_DIR names an existing build of Setup.exe and the driver to use instead of building
 # the presets.
 set -uo pipefail
+source "$(dirname "$0")/../tests/wine/layout.sh"
 cd "$(dirname "$0")/.." || exit 1
 bash scripts/deps.sh || exit 1
 

@@ -8,6 +8,7 @@
 set -uo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/../wine/layout.sh"
 failures=0
 
 pass() { echo "PASS $*"; }

@@ -4,6 +4,7 @@
 # a card that fills up. Both are gone afterwards. Exits with the test program's status.
 # WINE overrides the loader; extra arguments go to the test program.
 set -u
+source "$(dirname "$0")/../wine/layout.sh"
 exe=$1
 shift
 # The PE header's machine field: 8664 for a 64-bit build, which needs Wine's 64-bit loader.

@@ -8,6 +8,7 @@
 # loader, which runs natively; only the test program runs under qemu. In a WINEARCH=win32 prefix
 # Wine's 32-bit services run under qemu too, and winedevice and plugplay crash there.
 set -u
+source "$(dirname "$0")/../wine/layout.sh"
 
 filter='Module.*:CatalogueTest.*:Route.*'
 test_timeout=480

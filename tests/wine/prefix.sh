@@ -8,6 +8,7 @@
 #
 # Environment: SETUP_I686_ROUTE (native or qemu, from the build's configuration).
 set -u
+source "$(dirname "$0")/layout.sh"
 loader64=/usr/lib/wine/wine64
 builtins32=/usr/lib/i386-linux-gnu/wine/i386-windows
 
