@@ -7,7 +7,7 @@ packages=(build-essential cmake googletest libgtest-dev clang-format clang-14 li
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev
   g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine32:i386 wine64 xvfb x11-apps imagemagick fonts-ipafont-gothic fonts-ipafont-mincho
-  qemu-user-static locales)
+  qemu-user-static locales dosfstools fusefat)
 
 missing=()
 for p in "${packages[@]}"; do
