@@ -47,6 +47,7 @@ void RunProgram(setup::win::App& app) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   LoadDllsFromSystemOnly();
+  setup::win::LoadLaterSystemDlls();
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                       ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
   if (const auto init = setup::win::SystemProc<decltype(&InitCommonControlsEx)>(

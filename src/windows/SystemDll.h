@@ -4,6 +4,8 @@
 // common controls v6 assembly the manifest names.
 #pragma once
 
+#include <initializer_list>
+
 #include "platform/win32/Text.h"
 
 namespace setup::win {
@@ -15,6 +17,15 @@ Fn SystemProc(const wchar_t* dll, const char* name) {
   const HMODULE module = LoadLibraryW(dll);
   if (!module) return nullptr;
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// Wine's system DLLs load some others later by name through the standard search order, which
+// ignores the restriction to System32 and looks in the program's folder first (uxtheme
+// delay-loads msimg32; ole32 follows the first window). Loaded from System32 before the first
+// window, they are found already loaded.
+inline void LoadLaterSystemDlls() {
+  for (const wchar_t* dll : {L"msimg32.dll", L"ole32.dll"})
+    LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 }  // namespace setup::win
