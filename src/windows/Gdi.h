@@ -1,22 +1,60 @@
-// The GDI objects a window draws its controls with, made for one DPI and freed with it.
+// GDI owners on the handle type of platform/win32, and the GDI objects a window draws its
+// controls with, made for one DPI and freed with it.
 #pragma once
 
 #include "platform/win32/Handle.h"
 
 namespace setup::win {
 
-struct FontKind {
-  using Type = HFONT;
-  static HFONT Invalid() { return nullptr; }
-  static BOOL Close(HFONT f) { return DeleteObject(f); }
+// Fonts, pens and bitmaps go back with DeleteObject, which fails while one is still selected.
+template <class T>
+struct GdiObjectKind {
+  using Type = T;
+  static T Invalid() { return nullptr; }
+  static BOOL Close(T object) { return DeleteObject(object); }
 };
 struct IconKind {
   using Type = HICON;
   static HICON Invalid() { return nullptr; }
   static BOOL Close(HICON i) { return DestroyIcon(i); }
 };
-using ScopedFont = Scoped<FontKind>;
+struct MemoryDcKind {
+  using Type = HDC;
+  static HDC Invalid() { return nullptr; }
+  static BOOL Close(HDC dc) { return DeleteDC(dc); }
+};
+using ScopedFont = Scoped<GdiObjectKind<HFONT>>;
+using ScopedPen = Scoped<GdiObjectKind<HPEN>>;
+using ScopedBitmap = Scoped<GdiObjectKind<HBITMAP>>;
 using ScopedIcon = Scoped<IconKind>;
+using ScopedMemoryDc = Scoped<MemoryDcKind>;
+
+// A window's device context (the screen's for nullptr), given back to that window.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+  ~WindowDc() { ReleaseDC(hwnd_, dc_); }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  HDC dc_;
+};
+
+// An object selected into a device context while the owner lives; the one it replaced goes back.
+class Selected {
+ public:
+  Selected(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+  ~Selected() { SelectObject(dc_, old_); }
+  Selected(const Selected&) = delete;
+  Selected& operator=(const Selected&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
 
 struct GdiSet {
   ScopedFont ui;        // the Japanese UI face, which also carries the English captions

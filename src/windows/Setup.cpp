@@ -22,15 +22,6 @@ void __verbose_terminate_handler() {
 
 namespace {
 
-// Keeps a DLL planted beside the executable (a Downloads folder) out of every later load. Looked
-// up by name because systems without the update that brought it have no such import.
-void LoadDllsFromSystemOnly() {
-  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  const auto set = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
-  if (set) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
-
 void RunProgram(setup::win::App& app) {
   using namespace setup;
   Win32FileSystem fs;
@@ -46,7 +37,7 @@ void RunProgram(setup::win::App& app) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  LoadDllsFromSystemOnly();
+  setup::win::LoadDllsFromSystemOnly();
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                       ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
   if (const auto init = setup::win::SystemProc<decltype(&InitCommonControlsEx)>(

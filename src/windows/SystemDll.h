@@ -1,20 +1,29 @@
-// comctl32 and comdlg32 are loaded by name at run time, not imported: the loader maps imports
-// before wWinMain restricts the DLL search to System32, and comctl32's process attach would then
-// load uxtheme.dll from the program's folder. Loaded by name, comctl32 still comes from the
-// common controls v6 assembly the manifest names.
+// Functions of system DLLs looked up at run time, for two reasons. Some exist only on newer
+// systems (the DPI functions, SetDefaultDllDirectories), and an import of them would keep the
+// program from starting on the others. comctl32 and comdlg32 are not imported at all: the loader
+// maps imports before wWinMain restricts the DLL search to System32, and comctl32's process
+// attach would then load uxtheme.dll from the program's folder. Loaded by name, comctl32 still
+// comes from the common controls v6 assembly the manifest names.
 #pragma once
 
 #include "platform/win32/Text.h"
 
 namespace setup::win {
 
-// A function of a system DLL, which stays loaded for the life of the process; nullptr when the
-// DLL or the function is missing.
+// Restricts every later DLL load of the process to System32, so that a DLL planted beside the
+// executable (a Downloads folder) is never loaded; a no-op on systems without the update that
+// brought SetDefaultDllDirectories.
+void LoadDllsFromSystemOnly();
+
+// A system DLL by name, which stays loaded for the life of the process; nullptr when it is
+// missing. Called after LoadDllsFromSystemOnly, the search sees System32 only.
+HMODULE LoadSystemDll(const wchar_t* dll);
+
+// A function of a system DLL; nullptr when the DLL or the function is missing.
+FARPROC SystemFunction(const wchar_t* dll, const char* name);
 template <class Fn>
 Fn SystemProc(const wchar_t* dll, const char* name) {
-  const HMODULE module = LoadLibraryW(dll);
-  if (!module) return nullptr;
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(SystemFunction(dll, name)));
 }
 
 }  // namespace setup::win
