@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "FakePlatform.h"
@@ -98,73 +99,69 @@ class RomBuilderTest : public ::testing::Test, public test::InstallRig {
   }
 };
 
-struct RowCase {
-  std::size_t row;
+const char kSC[] = "BootStrap_SuperCard.bin";
+const char kM3[] = "BootStrap_M3_quillmar-m3powerloader-20060117.bin";
+
+// What one ticked box puts on the card.
+struct ImageCase {
+  Check box;
   const char* file;
   const char* id;
   const char* bootstrap;  // "" for none
 };
 
-class RomRowTest : public RomBuilderTest, public ::testing::WithParamInterface<RowCase> {};
+// In the order the images are written.
+const ImageCase kImages[] = {
+    {Check::romMPCFChk, "_BOOT_MP.nds", "MPCF", ""},
+    {Check::romSCCFChk, "Skylarch_SCCF_SuperCard_CF.nds", "SCCF", kSC},
+    {Check::romSCSDChk, "Skylarch_SCSD_SuperCard_SD.nds", "SCSD", kSC},
+    {Check::romSCMSChk, "Skylarch_SCMS_SuperCard_MicroSD.nds", "SCMS", kSC},
+    {Check::romM3CFChk, "Skylarch_M3CF_M3_CF.nds", "M3CF", kM3},
+    {Check::romM3SDChk, "Skylarch_M3SD_M3_SD.nds", "M3SD", kM3},
+    {Check::romMMCFChk, "Skylarch_MMCF_MaxMedia_CF.nds", "MMCF", ""},
+    {Check::romEZSDChk, "Skylarch_EZSD_EZ-Flash4_SD.nds.bin", "EZSD", ""},
+    {Check::romEWSDChk, "Skylarch_EWSD_Ewin2_MicroSD.nds", "EWSD", ""},
+    {Check::romNMMCChk, "Skylarch_NMMC_MagicKey2-3_SD.nds", "NMMC", ""},
+    {Check::romNJSDChk, "Skylarch_NJSD_NinjaDS_SD.nds", "NJSD", ""},
+};
 
-TEST_P(RomRowTest, BootstrapThenPatchedProgramImage) {
+class RomImageTest : public RomBuilderTest, public ::testing::WithParamInterface<ImageCase> {};
+
+TEST_P(RomImageTest, TheBoxWritesItsBootstrapThenTheProgramWithItsAdapterId) {
   const auto& c = GetParam();
-  const RomRow& row = kRomRows[c.row - 1];
-  EXPECT_EQ(row.outputName, c.file);
-  EXPECT_EQ(row.adapterId, c.id);
-  EXPECT_EQ(row.bootstrap, c.bootstrap);
-
-  CreateROMImage(ctx, row);
-  const auto image = fs.Get(std::string("E:\\") + c.file);
-  ASSERT_TRUE(image);
-  const bool boot = *c.bootstrap != '\0';
-  ASSERT_EQ(image->size(), boot ? 323648u : 323136u);
-  const std::size_t id = boot ? 0x3A830 : 0x3A630;
-  EXPECT_EQ(std::string(image->begin() + id - 8, image->begin() + id + 4),
-            std::string("Adapter:") + c.id);
-
-  Bytes expected;
-  if (boot) expected = StandinEntry(c.bootstrap);
+  TickOnly({c.box});
+  CreateROMImages(ctx);
+  const std::string path = std::string("E:\\") + c.file;
+  ASSERT_EQ(Writes(), std::vector<std::string>{path});
+  const Bytes image = *fs.Get(path);
+  const Bytes boot = *c.bootstrap ? StandinEntry(c.bootstrap) : Bytes{};
   Bytes program = StandinEntry("_BOOT_MP.nds");
+  ASSERT_EQ(image.size(), boot.size() + program.size());
+  EXPECT_TRUE(std::equal(boot.begin(), boot.end(), image.begin())) << "the bootstrap";
+  // The stand-in program image carries its one marker here.
+  const std::size_t marker = boot.size() + 0x3A628;
+  EXPECT_EQ(std::string(image.begin() + marker, image.begin() + marker + 12),
+            std::string("Adapter:") + c.id);
   std::memcpy(program.data() + 0x3A630, c.id, 4);
-  expected.insert(expected.end(), program.begin(), program.end());
-  EXPECT_TRUE(*image == expected);
+  EXPECT_TRUE(std::equal(program.begin(), program.end(), image.begin() + boot.size()))
+      << "the program image beyond the adapter ID";
 
-  std::string line = std::string("Create ROM image and copy to \"E:\\") + c.file + "\"";
-  if (c.row == 1) line += " for GBAMP/AdMovie";
+  std::string line = "Create ROM image and copy to \"" + path + "\"";
+  if (c.box == Check::romMPCFChk) line += " for GBAMP/AdMovie";
   EXPECT_EQ(LogLines(), std::vector<std::string>{line});
   EXPECT_TRUE(ui.messages.empty());
 }
 
-const char kSC[] = "BootStrap_SuperCard.bin";
-const char kM3[] = "BootStrap_M3_quillmar-m3powerloader-20060117.bin";
+INSTANTIATE_TEST_SUITE_P(Boxes, RomImageTest, ::testing::ValuesIn(kImages),
+                         [](const auto& info) { return std::string(info.param.id); });
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, RomRowTest,
-    ::testing::Values(RowCase{1, "_BOOT_MP.nds", "MPCF", ""},
-                      RowCase{2, "Skylarch_SCCF_SuperCard_CF.nds", "SCCF", kSC},
-                      RowCase{3, "Skylarch_SCSD_SuperCard_SD.nds", "SCSD", kSC},
-                      RowCase{4, "Skylarch_SCMS_SuperCard_MicroSD.nds", "SCMS", kSC},
-                      RowCase{5, "Skylarch_M3CF_M3_CF.nds", "M3CF", kM3},
-                      RowCase{6, "Skylarch_M3SD_M3_SD.nds", "M3SD", kM3},
-                      RowCase{7, "Skylarch_MMCF_MaxMedia_CF.nds", "MMCF", ""},
-                      RowCase{8, "Skylarch_EZSD_EZ-Flash4_SD.nds.bin", "EZSD", ""},
-                      RowCase{9, "Skylarch_EWSD_Ewin2_MicroSD.nds", "EWSD", ""},
-                      RowCase{10, "Skylarch_NMMC_MagicKey2-3_SD.nds", "NMMC", ""},
-                      RowCase{11, "Skylarch_NJSD_NinjaDS_SD.nds", "NJSD", ""}));
-
-TEST_F(RomBuilderTest, RowsFollowTheirCheckBoxesInTableOrder) {
-  const Check boxes[] = {Check::romMPCFChk, Check::romSCCFChk, Check::romSCSDChk, Check::romSCMSChk,
-                         Check::romM3CFChk, Check::romM3SDChk, Check::romMMCFChk, Check::romEZSDChk,
-                         Check::romEWSDChk, Check::romNMMCChk, Check::romNJSDChk};
-  for (std::size_t i = 0; i < kRomRows.size(); ++i) EXPECT_EQ(kRomRows[i].check, boxes[i]) << i;
-
+TEST_F(RomBuilderTest, EveryBoxTickedWritesEveryImageInTableOrder) {
   choices = fake::AllChoices(true);
   CreateROMImages(ctx);
   std::vector<std::string> expected;
-  for (const auto& row : kRomRows) expected.push_back("E:\\" + std::string(row.outputName));
+  for (const ImageCase& c : kImages) expected.push_back(std::string("E:\\") + c.file);
   EXPECT_EQ(Writes(), expected);
-  EXPECT_EQ(LogLines().size(), 11u);
+  EXPECT_EQ(LogLines().size(), expected.size());
 }
 
 TEST_F(RomBuilderTest, NoBoxTickedWritesAndLogsNothing) {
