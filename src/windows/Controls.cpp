@@ -15,6 +15,21 @@ HFONT FontOf(const ControlDef& row, const GdiSet& gdi) {
   return (row.flags & kTerminalFont) ? gdi.terminal.get() : gdi.ui.get();
 }
 
+// The text's size in that font; the height of the font's line for no text. Nothing here
+// throws; noexcept spares the owners their unwind code.
+SIZE TextSize(HWND item, const std::wstring& text, HFONT font) noexcept {
+  const WindowDc dc(item);
+  const Selected selected(dc.get(), font);
+  SIZE size{};
+  GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+  if (size.cy == 0) {
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc.get(), &tm);
+    size.cy = tm.tmHeight;
+  }
+  return size;
+}
+
 DWORD StyleOf(const ControlDef& c, const wchar_t*& cls) {
   cls = L"BUTTON";
   DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
@@ -118,18 +133,7 @@ void LayoutControls(std::span<const ControlDef> rows, const std::vector<HWND>& i
 
 void FitToText(const ControlDef& row, HWND item, const GdiSet& gdi) {
   if (row.rect.width != 0) return;
-  const std::wstring text = TextOf(item);
-  SIZE size{};
-  {
-    const WindowDc dc(item);
-    const Selected font(dc.get(), FontOf(row, gdi));
-    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
-    if (size.cy == 0) {
-      TEXTMETRICW tm{};
-      GetTextMetricsW(dc.get(), &tm);
-      size.cy = tm.tmHeight;
-    }
-  }
+  const SIZE size = TextSize(item, TextOf(item), FontOf(row, gdi));
   SetWindowPos(item, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(item, nullptr, TRUE);
 }

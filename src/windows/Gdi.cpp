@@ -14,8 +14,9 @@ HFONT MakeFont(int pixels, const wchar_t* face, BYTE pitch) {
 }
 
 // The buttons' glyphs are drawn here rather than shipped: a green tick for OK, a red cross
-// for Cancel, on a transparent background.
-HICON MakeGlyph(bool ok, int size) {
+// for Cancel, on a transparent background. Nothing here throws; noexcept spares the owners
+// their unwind code.
+HICON MakeGlyph(bool ok, int size) noexcept {
   const WindowDc screen(nullptr);
   const ScopedBitmap color(CreateCompatibleBitmap(screen.get(), size, size));
   const ScopedBitmap mask(CreateBitmap(size, size, 1, 1, nullptr));
@@ -25,7 +26,7 @@ HICON MakeGlyph(bool ok, int size) {
     const POINT tick[] = {{at(0.12), at(0.55)}, {at(0.40), at(0.82)}, {at(0.88), at(0.18)}};
     const POINT cross[] = {
         {at(0.2), at(0.2)}, {at(0.8), at(0.8)}, {at(0.8), at(0.2)}, {at(0.2), at(0.8)}};
-    const auto draw = [&](const ScopedBitmap& target, DWORD background, COLORREF ink) {
+    const auto draw = [&](const ScopedBitmap& target, DWORD background, COLORREF ink) noexcept {
       const Selected onto(dc.get(), target.get());
       PatBlt(dc.get(), 0, 0, size, size, background);
       LOGBRUSH brush{BS_SOLID, ink, 0};

@@ -6,28 +6,18 @@
 
 namespace setup::win {
 
-// Fonts, pens and bitmaps go back with DeleteObject, which fails while one is still selected.
-template <class T>
-struct GdiObjectKind {
+// Fonts, pens and bitmaps go with DeleteObject, which fails while one is still selected.
+template <class T, auto Free>
+struct GdiKind {
   using Type = T;
   static T Invalid() { return nullptr; }
-  static BOOL Close(T object) { return DeleteObject(object); }
+  static BOOL Close(T handle) { return Free(handle); }
 };
-struct IconKind {
-  using Type = HICON;
-  static HICON Invalid() { return nullptr; }
-  static BOOL Close(HICON i) { return DestroyIcon(i); }
-};
-struct MemoryDcKind {
-  using Type = HDC;
-  static HDC Invalid() { return nullptr; }
-  static BOOL Close(HDC dc) { return DeleteDC(dc); }
-};
-using ScopedFont = Scoped<GdiObjectKind<HFONT>>;
-using ScopedPen = Scoped<GdiObjectKind<HPEN>>;
-using ScopedBitmap = Scoped<GdiObjectKind<HBITMAP>>;
-using ScopedIcon = Scoped<IconKind>;
-using ScopedMemoryDc = Scoped<MemoryDcKind>;
+using ScopedFont = Scoped<GdiKind<HFONT, DeleteObject>>;
+using ScopedPen = Scoped<GdiKind<HPEN, DeleteObject>>;
+using ScopedBitmap = Scoped<GdiKind<HBITMAP, DeleteObject>>;
+using ScopedIcon = Scoped<GdiKind<HICON, DestroyIcon>>;
+using ScopedMemoryDc = Scoped<GdiKind<HDC, DeleteDC>>;
 
 // A window's device context (the screen's for nullptr), given back to that window.
 class WindowDc {

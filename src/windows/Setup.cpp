@@ -22,6 +22,14 @@ void __verbose_terminate_handler() {
 
 namespace {
 
+// Keeps a DLL planted beside the executable (a Downloads folder) out of every later load.
+void LoadDllsFromSystemOnly() {
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  if (const auto set = setup::win::SystemProc<SetDefaultDllDirectoriesFn>(
+          L"kernel32.dll", "SetDefaultDllDirectories"))
+    set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 void RunProgram(setup::win::App& app) {
   using namespace setup;
   Win32FileSystem fs;
@@ -37,7 +45,7 @@ void RunProgram(setup::win::App& app) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  setup::win::LoadDllsFromSystemOnly();
+  LoadDllsFromSystemOnly();
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                       ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
   if (const auto init = setup::win::SystemProc<decltype(&InitCommonControlsEx)>(

@@ -11,11 +11,4 @@ FARPROC SystemFunction(const wchar_t* dll, const char* name) {
   return module ? GetProcAddress(module, name) : nullptr;
 }
 
-void LoadDllsFromSystemOnly() {
-  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  if (const auto setSearch =
-          SystemProc<SetDefaultDllDirectoriesFn>(L"kernel32.dll", "SetDefaultDllDirectories"))
-    setSearch(LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
-
 }  // namespace setup::win

@@ -10,13 +10,8 @@
 
 namespace setup::win {
 
-// Restricts every later DLL load of the process to System32, so that a DLL planted beside the
-// executable (a Downloads folder) is never loaded; a no-op on systems without the update that
-// brought SetDefaultDllDirectories.
-void LoadDllsFromSystemOnly();
-
 // A system DLL by name, which stays loaded for the life of the process; nullptr when it is
-// missing. Called after LoadDllsFromSystemOnly, the search sees System32 only.
+// missing. Once wWinMain has restricted the search, only System32 is searched.
 HMODULE LoadSystemDll(const wchar_t* dll);
 
 // A function of a system DLL; nullptr when the DLL or the function is missing.
