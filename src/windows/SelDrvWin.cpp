@@ -37,9 +37,9 @@ constexpr int BottomOf(int id) {
 
 }  // namespace
 
-// ToolChkClick sets the client height: the extract button shows only while ToolChk is ticked.
-const WindowDef kSelDrvDef{L"TSelDrv",     "SelDrv", Frame::Dialog, 239, BottomOf(Id(Ctl::ToolChk)),
-                           kSelDrvControls};
+// Opens with the extract button hidden below the client area; ToolChkClick sets the height.
+constexpr int kHeight = BottomOf(Id(Ctl::ToolChk));
+const WindowDef kSelDrvDef{L"TSelDrv", "SelDrv", Frame::Dialog, 239, kHeight, kSelDrvControls};
 
 TSelDrv::TSelDrv(App& app, Sequences& sequences) : Window(app, kSelDrvDef), sequences_(sequences) {}
 
