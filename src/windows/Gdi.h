@@ -6,7 +6,8 @@
 
 namespace setup::win {
 
-// Fonts, pens and bitmaps go with DeleteObject, which fails while one is still selected.
+// A GDI handle and the function that frees it. DeleteObject fails on an object still selected
+// into a device context: declare its Selected after its owner, so that the selection ends first.
 template <class T, auto Free>
 struct GdiKind {
   using Type = T;
