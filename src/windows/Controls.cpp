@@ -11,8 +11,24 @@ namespace setup::win {
 
 namespace {
 
-// Control ids of the Win32 kind: the row number from here on.
-constexpr int kFirstItemId = 100;
+HFONT FontOf(const ControlDef& row, const GdiSet& gdi) {
+  return (row.flags & kTerminalFont) ? gdi.terminal.get() : gdi.ui.get();
+}
+
+// The text's size in that font; the height of the font's line for no text. Nothing here
+// throws; noexcept spares the owners their unwind code.
+SIZE TextSize(HWND item, const std::wstring& text, HFONT font) noexcept {
+  const WindowDc dc(item);
+  const Selected selected(dc.get(), font);
+  SIZE size{};
+  GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+  if (size.cy == 0) {
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc.get(), &tm);
+    size.cy = tm.tmHeight;
+  }
+  return size;
+}
 
 DWORD StyleOf(const ControlDef& c, const wchar_t*& cls) {
   cls = L"BUTTON";
@@ -93,8 +109,7 @@ void LayoutControls(std::span<const ControlDef> rows, const std::vector<HWND>& i
   for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
     const ControlDef& c = rows[row];
     const HWND item = items[row];
-    const HFONT font = (c.flags & kTerminalFont) ? gdi.terminal.get() : gdi.ui.get();
-    SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(c, gdi)), FALSE);
     int left = c.rect.left, top = c.rect.top;
     if (c.parent >= 0) {
       const Rect96& box = rows[RowOf(rows, c.parent)].rect;
@@ -118,22 +133,15 @@ void LayoutControls(std::span<const ControlDef> rows, const std::vector<HWND>& i
 
 void FitToText(const ControlDef& row, HWND item, const GdiSet& gdi) {
   if (row.rect.width != 0) return;
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(item)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(item, text.data(), text.size())));
-  const HDC dc = GetDC(item);
-  const HGDIOBJ old =
-      SelectObject(dc, (row.flags & kTerminalFont) ? gdi.terminal.get() : gdi.ui.get());
-  SIZE size{};
-  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  if (size.cy == 0) {
-    TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    size.cy = tm.tmHeight;
-  }
-  SelectObject(dc, old);
-  ReleaseDC(item, dc);
+  const SIZE size = TextSize(item, TextOf(item), FontOf(row, gdi));
   SetWindowPos(item, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(item, nullptr, TRUE);
+}
+
+std::wstring TextOf(HWND hwnd) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), text.size())));
+  return text;
 }
 
 }  // namespace setup::win

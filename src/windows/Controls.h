@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -31,6 +32,9 @@ using Handler = void (*)(Window& window, unsigned code);
 
 // Ids below kLocalIds are the core's controls (Ctl); a window numbers its own from there on.
 inline constexpr int kLocalIds = 100;
+// The table's ids never reach Windows: a control's Win32 id (WM_COMMAND's item, DM_SETDEFID) is
+// its row plus kFirstItemId, clear of IDOK and IDCANCEL.
+inline constexpr int kFirstItemId = 100;
 constexpr int Id(Ctl ctl) {
   return static_cast<int>(ctl);
 }
@@ -72,5 +76,7 @@ void LayoutControls(std::span<const ControlDef> rows, const std::vector<HWND>& i
                     const GdiSet& gdi, int dpi);
 // A label of width 0 takes the size of its text in its own font.
 void FitToText(const ControlDef& row, HWND item, const GdiSet& gdi);
+// The window text of a window or control.
+std::wstring TextOf(HWND hwnd);
 
 }  // namespace setup::win

@@ -34,12 +34,12 @@ constexpr int BottomOf(int id) {
   const Rect96& r = kSelDrvControls[static_cast<std::size_t>(RowOf(kSelDrvControls, id))].rect;
   return r.top + r.height + 4;
 }
-static_assert(BottomOf(Id(Ctl::ToolChk)) == 117 && BottomOf(Id(Ctl::ExtractBtn)) == 149);
 
 }  // namespace
 
-// The client height is set by ToolChkClick.
-const WindowDef kSelDrvDef{L"TSelDrv", "SelDrv", Frame::Dialog, 239, 117, kSelDrvControls};
+// Opens with the extract button hidden below the client area; ToolChkClick sets the height.
+constexpr int kHeight = BottomOf(Id(Ctl::ToolChk));
+const WindowDef kSelDrvDef{L"TSelDrv", "SelDrv", Frame::Dialog, 239, kHeight, kSelDrvControls};
 
 TSelDrv::TSelDrv(App& app, Sequences& sequences) : Window(app, kSelDrvDef), sequences_(sequences) {}
 

@@ -22,13 +22,12 @@ void __verbose_terminate_handler() {
 
 namespace {
 
-// Keeps a DLL planted beside the executable (a Downloads folder) out of every later load. Looked
-// up by name because systems without the update that brought it have no such import.
+// Keeps a DLL planted beside the executable (a Downloads folder) out of every later load.
 void LoadDllsFromSystemOnly() {
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  const auto set = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
-  if (set) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (const auto set = setup::win::SystemProc<SetDefaultDllDirectoriesFn>(
+          L"kernel32.dll", "SetDefaultDllDirectories"))
+    set(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 void RunProgram(setup::win::App& app) {

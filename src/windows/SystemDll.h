@@ -1,7 +1,9 @@
-// comctl32 and comdlg32 are loaded by name at run time, not imported: the loader maps imports
-// before wWinMain restricts the DLL search to System32, and comctl32's process attach would then
-// load uxtheme.dll from the program's folder. Loaded by name, comctl32 still comes from the
-// common controls v6 assembly the manifest names.
+// Functions of system DLLs looked up at run time, for two reasons. Some exist only on newer
+// systems (the DPI functions, SetDefaultDllDirectories), and an import of them would keep the
+// program from starting on the others. comctl32 and comdlg32 are not imported at all: the loader
+// maps imports before wWinMain restricts the DLL search to System32, and comctl32's process
+// attach would then load uxtheme.dll from the program's folder. Loaded by name, comctl32 still
+// comes from the common controls v6 assembly the manifest names.
 #pragma once
 
 #include <initializer_list>
@@ -10,13 +12,15 @@
 
 namespace setup::win {
 
-// A function of a system DLL, which stays loaded for the life of the process; nullptr when the
-// DLL or the function is missing.
+// A system DLL by name, which stays loaded for the life of the process; nullptr when it is
+// missing. Once wWinMain has restricted the search, only System32 is searched.
+HMODULE LoadSystemDll(const wchar_t* dll);
+
+// A function of a system DLL; nullptr when the DLL or the function is missing.
+FARPROC SystemFunction(const wchar_t* dll, const char* name);
 template <class Fn>
 Fn SystemProc(const wchar_t* dll, const char* name) {
-  const HMODULE module = LoadLibraryW(dll);
-  if (!module) return nullptr;
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(SystemFunction(dll, name)));
 }
 
 // Wine's system DLLs load some others later by name through the standard search order, which

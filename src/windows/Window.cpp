@@ -4,11 +4,6 @@
 
 namespace setup::win {
 
-namespace {
-// Control ids of the Win32 kind are the row number from here on (Controls.cpp).
-constexpr int kFirstItemId = 100;
-}  // namespace
-
 Window::Window(App& app, const WindowDef& def)
     : app_(app), def_(def), clientHeight96_(def.clientHeight) {}
 
@@ -64,9 +59,12 @@ void Window::Create(HWND owner) {
   RECT rc{0, 0, Scale(def_.clientWidth, dpi), Scale(clientHeight96_, dpi)};
   AdjustRect(rc, Style(), ExStyle(), dpi);
   const bool main = def_.frame == Frame::Main;
-  CreateWindowExW(ExStyle(), def_.className, ToWide(std::string(def_.caption)).c_str(), Style(),
-                  main ? CW_USEDEFAULT : 0, main ? CW_USEDEFAULT : 0, rc.right - rc.left,
-                  rc.bottom - rc.top, owner, nullptr, GetModuleHandleW(nullptr), this);
+  // Proc sets hwnd_ at WM_NCCREATE already, for the messages of the creation itself; the result
+  // says whether the window outlived them.
+  hwnd_ =
+      CreateWindowExW(ExStyle(), def_.className, ToWide(std::string(def_.caption)).c_str(), Style(),
+                      main ? CW_USEDEFAULT : 0, main ? CW_USEDEFAULT : 0, rc.right - rc.left,
+                      rc.bottom - rc.top, owner, nullptr, GetModuleHandleW(nullptr), this);
   if (!hwnd_) {
     throw Error("Cannot create the window " + ToUtf8(def_.className) + ". " +
                 SystemReason(GetLastError()));
@@ -107,10 +105,7 @@ HWND Window::Item(int id) const {
 }
 
 std::string Window::Text(int id) const {
-  const HWND item = Item(id);
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(item)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(item, text.data(), text.size())));
-  return ToUtf8(text);
+  return ToUtf8(TextOf(Item(id)));
 }
 
 void Window::SetText(int id, const std::string& text) {

@@ -275,6 +275,7 @@ unsigned FakeVolumes::DriveType(const std::string& root) {
 
 Process::Wait FakeProcess::WaitFor(unsigned milliseconds) {
   log_->push_back("wait " + std::to_string(milliseconds));
+  if (waitFails_) return Wait::Failed;
   if (remaining_-- > 0) return Wait::TimedOut;
   return Wait::Ended;
 }
@@ -289,7 +290,7 @@ std::unique_ptr<Process> FakeProcesses::StartHidden(const std::string& commandLi
                                                     const std::string& folder) {
   started.push_back({commandLine, folder});
   if (startFails) return nullptr;
-  return std::make_unique<FakeProcess>(timeoutsBeforeEnd, &log);
+  return std::make_unique<FakeProcess>(timeoutsBeforeEnd, waitFails, &log);
 }
 
 ByteView FakeModule::Resource(const std::string& name) {

@@ -134,13 +134,15 @@ class FakeVolumes : public Volumes {
 
 class FakeProcess : public Process {
  public:
-  explicit FakeProcess(int timeoutsBeforeEnd, std::vector<std::string>* log)
-      : remaining_(timeoutsBeforeEnd), log_(log) {}
+  // waitFails: every wait fails rather than timing out or seeing the end.
+  FakeProcess(int timeoutsBeforeEnd, bool waitFails, std::vector<std::string>* log)
+      : remaining_(timeoutsBeforeEnd), waitFails_(waitFails), log_(log) {}
   ~FakeProcess() override { log_->push_back("close"); }
   Wait WaitFor(unsigned milliseconds) override;
 
  private:
   int remaining_;
+  bool waitFails_;
   std::vector<std::string>* log_;
 };
 
@@ -149,6 +151,7 @@ class FakeProcesses : public Processes {
   std::map<std::string, std::string> env;
   bool startFails = false;
   int timeoutsBeforeEnd = 0;
+  bool waitFails = false;
   struct Started {
     std::string commandLine, folder;
   };

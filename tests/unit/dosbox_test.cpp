@@ -15,14 +15,10 @@ TEST(DosCommandLine, WrapsTheCommandInQuotesAfterSlashC) {
   EXPECT_EQ(DosCommandLine("cmd", ""), "cmd /c \"\"");
 }
 
-class ExecDosCommandTest : public ::testing::Test {
- protected:
-  ExecDosCommandTest() { processes.env["ComSpec"] = kComSpec; }
+TEST(ExecDosCommand, StartsHiddenInTheFolderWithoutWaiting) {
   fake::FakeProcesses processes;
   fake::FakeUi ui;
-};
-
-TEST_F(ExecDosCommandTest, StartsHiddenInTheFolderWithoutWaiting) {
+  processes.env["ComSpec"] = kComSpec;
   processes.timeoutsBeforeEnd = 5;
   ExecDosCommand(processes, ui, false, "E:\\Skylarch", kNotepad);
   ASSERT_EQ(processes.started.size(), 1u);
@@ -33,57 +29,39 @@ TEST_F(ExecDosCommandTest, StartsHiddenInTheFolderWithoutWaiting) {
   EXPECT_EQ(ui.pumps, 0);
 }
 
-TEST_F(ExecDosCommandTest, WaitPumpsMessagesBetweenTimeouts) {
-  processes.timeoutsBeforeEnd = 3;
-  ExecDosCommand(processes, ui, true, "C:\\", "echo x>out.txt");
-  EXPECT_EQ(processes.log,
-            (std::vector<std::string>{"wait 100", "wait 100", "wait 100", "wait 100", "close"}));
-  EXPECT_EQ(ui.pumps, 3);
-}
-
-TEST_F(ExecDosCommandTest, WaitForAProcessThatEndsAtOnce) {
-  ExecDosCommand(processes, ui, true, "C:\\", "exit");
-  EXPECT_EQ(processes.log, (std::vector<std::string>{"wait 100", "close"}));
-  EXPECT_EQ(ui.pumps, 0);
-}
-
-TEST_F(ExecDosCommandTest, FailedWaitEndsTheLoop) {
-  struct FailingProcess : Process {
-    explicit FailingProcess(int* waits) : waits_(waits) {}
-    Wait WaitFor(unsigned) override {
-      ++*waits_;
-      return Wait::Failed;
-    }
-    int* waits_;
+// The waiting mode: short waits with a message pump between them until the process ends.
+TEST(ExecDosCommand, WaitingMode) {
+  const std::string w = "wait 100";
+  const struct {
+    const char* name;
+    const char* comSpec;  // nullptr: not set
+    bool startFails, waitFails;
+    int timeouts;
+    std::size_t starts;
+    std::vector<std::string> log;
+    int pumps;
+  } cases[] = {
+      {"pumps between timeouts", kComSpec, false, false, 3, 1, {w, w, w, w, "close"}, 3},
+      {"ends at once", kComSpec, false, false, 0, 1, {w, "close"}, 0},
+      {"a failed wait ends the loop", kComSpec, false, true, 5, 1, {w, "close"}, 0},
+      {"no ComSpec starts nothing", nullptr, false, false, 0, 0, {}, 0},
+      {"an empty ComSpec starts nothing", "", false, false, 0, 0, {}, 0},
+      {"a failed start is not reported", kComSpec, true, false, 0, 1, {}, 0},
   };
-  struct Starter : fake::FakeProcesses {
-    int waits = 0;
-    std::unique_ptr<Process> StartHidden(const std::string&, const std::string&) override {
-      return std::make_unique<FailingProcess>(&waits);
-    }
-  } starter;
-  starter.env["ComSpec"] = kComSpec;
-  ExecDosCommand(starter, ui, true, "C:\\", "x");
-  EXPECT_EQ(starter.waits, 1);
-  EXPECT_EQ(ui.pumps, 0);
-}
-
-TEST_F(ExecDosCommandTest, NoComSpecSkipsSilently) {
-  processes.env.clear();
-  ExecDosCommand(processes, ui, true, "C:\\", kNotepad);
-  processes.env["ComSpec"] = "";
-  ExecDosCommand(processes, ui, true, "C:\\", kNotepad);
-  EXPECT_TRUE(processes.started.empty());
-  EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(ExecDosCommandTest, StartFailureIsNotReported) {
-  processes.startFails = true;
-  ExecDosCommand(processes, ui, true, "C:\\", kNotepad);
-  EXPECT_EQ(processes.started.size(), 1u);
-  EXPECT_TRUE(processes.log.empty());
-  EXPECT_TRUE(ui.messages.empty());
-  EXPECT_EQ(ui.pumps, 0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::FakeProcesses processes;
+    fake::FakeUi ui;
+    if (c.comSpec) processes.env["ComSpec"] = c.comSpec;
+    processes.startFails = c.startFails;
+    processes.waitFails = c.waitFails;
+    processes.timeoutsBeforeEnd = c.timeouts;
+    ExecDosCommand(processes, ui, true, "C:\\", kNotepad);
+    EXPECT_EQ(processes.started.size(), c.starts);
+    EXPECT_EQ(processes.log, c.log);
+    EXPECT_EQ(ui.pumps, c.pumps);
+    EXPECT_TRUE(ui.messages.empty());
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "Expectation.h"
 #include "FakePlatform.h"
 #include "InstallRig.h"
 #include "TestArchive.h"
@@ -89,6 +90,26 @@ class RomBuilderTest : public ::testing::Test, public test::InstallRig {
     choices = fake::AllChoices(false);
     for (auto b : boxes) choices.Set(b, true);
   }
+  // The oracle states the card's layout on its own: the builder must write exactly the images it
+  // expects (bootstrap, program image, adapter ID), in its order, each with its log line.
+  void ExpectTheOraclesImages() {
+    CreateROMImages(ctx);
+    test::SetupCase setup;
+    setup.choices = choices;
+    const test::SetupOutcome want = test::ExpectSetup(test::StandinCatalogue(), setup);
+    const std::string rom = "Create ROM image and copy to \"E:\\";
+    std::vector<std::string> lines, paths;
+    for (const std::string& line : want.log) {
+      if (!line.starts_with(rom)) continue;
+      lines.push_back(line);
+      const std::string name = line.substr(rom.size(), line.find('"', rom.size()) - rom.size());
+      paths.push_back("E:\\" + name);
+      EXPECT_EQ(fs.Get(paths.back()), want.card.at(name)) << name;
+    }
+    EXPECT_EQ(Writes(), paths);
+    EXPECT_EQ(LogLines(), lines);
+    EXPECT_TRUE(ui.messages.empty());
+  }
   std::vector<std::string> Writes() const {
     std::vector<std::string> w;
     for (const auto& op : fs.journal) {
@@ -98,72 +119,22 @@ class RomBuilderTest : public ::testing::Test, public test::InstallRig {
   }
 };
 
-struct RowCase {
-  std::size_t row;
-  const char* file;
-  const char* id;
-  const char* bootstrap;  // "" for none
-};
-
-class RomRowTest : public RomBuilderTest, public ::testing::WithParamInterface<RowCase> {};
-
-TEST_P(RomRowTest, BootstrapThenPatchedProgramImage) {
-  const auto& c = GetParam();
-  const RomRow& row = kRomRows[c.row - 1];
-  EXPECT_EQ(row.outputName, c.file);
-  EXPECT_EQ(row.adapterId, c.id);
-  EXPECT_EQ(row.bootstrap, c.bootstrap);
-
-  CreateROMImage(ctx, row);
-  const auto image = fs.Get(std::string("E:\\") + c.file);
-  ASSERT_TRUE(image);
-  const bool boot = *c.bootstrap != '\0';
-  ASSERT_EQ(image->size(), boot ? 323648u : 323136u);
-  const std::size_t id = boot ? 0x3A830 : 0x3A630;
-  EXPECT_EQ(std::string(image->begin() + id - 8, image->begin() + id + 4),
-            std::string("Adapter:") + c.id);
-
-  Bytes expected;
-  if (boot) expected = StandinEntry(c.bootstrap);
-  Bytes program = StandinEntry("_BOOT_MP.nds");
-  std::memcpy(program.data() + 0x3A630, c.id, 4);
-  expected.insert(expected.end(), program.begin(), program.end());
-  EXPECT_TRUE(*image == expected);
-
-  std::string line = std::string("Create ROM image and copy to \"E:\\") + c.file + "\"";
-  if (c.row == 1) line += " for GBAMP/AdMovie";
-  EXPECT_EQ(LogLines(), std::vector<std::string>{line});
-  EXPECT_TRUE(ui.messages.empty());
-}
-
 const char kSC[] = "BootStrap_SuperCard.bin";
 const char kM3[] = "BootStrap_M3_quillmar-m3powerloader-20060117.bin";
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, RomRowTest,
-    ::testing::Values(RowCase{1, "_BOOT_MP.nds", "MPCF", ""},
-                      RowCase{2, "Skylarch_SCCF_SuperCard_CF.nds", "SCCF", kSC},
-                      RowCase{3, "Skylarch_SCSD_SuperCard_SD.nds", "SCSD", kSC},
-                      RowCase{4, "Skylarch_SCMS_SuperCard_MicroSD.nds", "SCMS", kSC},
-                      RowCase{5, "Skylarch_M3CF_M3_CF.nds", "M3CF", kM3},
-                      RowCase{6, "Skylarch_M3SD_M3_SD.nds", "M3SD", kM3},
-                      RowCase{7, "Skylarch_MMCF_MaxMedia_CF.nds", "MMCF", ""},
-                      RowCase{8, "Skylarch_EZSD_EZ-Flash4_SD.nds.bin", "EZSD", ""},
-                      RowCase{9, "Skylarch_EWSD_Ewin2_MicroSD.nds", "EWSD", ""},
-                      RowCase{10, "Skylarch_NMMC_MagicKey2-3_SD.nds", "NMMC", ""},
-                      RowCase{11, "Skylarch_NJSD_NinjaDS_SD.nds", "NJSD", ""}));
+class RomImageTest : public RomBuilderTest, public ::testing::WithParamInterface<ChoiceDef> {};
 
-TEST_F(RomBuilderTest, RowsFollowTheirCheckBoxesInTableOrder) {
-  const Check boxes[] = {Check::romMPCFChk, Check::romSCCFChk, Check::romSCSDChk, Check::romSCMSChk,
-                         Check::romM3CFChk, Check::romM3SDChk, Check::romMMCFChk, Check::romEZSDChk,
-                         Check::romEWSDChk, Check::romNMMCChk, Check::romNJSDChk};
-  for (std::size_t i = 0; i < kRomRows.size(); ++i) EXPECT_EQ(kRomRows[i].check, boxes[i]) << i;
+TEST_P(RomImageTest, TheBoxAloneWritesTheImageTheOracleExpects) {
+  TickOnly({GetParam().id});
+  ExpectTheOraclesImages();
+}
 
+INSTANTIATE_TEST_SUITE_P(Boxes, RomImageTest, ::testing::ValuesIn(kChoices),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RomBuilderTest, EveryBoxTickedWritesEveryImageInOrder) {
   choices = fake::AllChoices(true);
-  CreateROMImages(ctx);
-  std::vector<std::string> expected;
-  for (const auto& row : kRomRows) expected.push_back("E:\\" + std::string(row.outputName));
-  EXPECT_EQ(Writes(), expected);
+  ExpectTheOraclesImages();
   EXPECT_EQ(LogLines().size(), 11u);
 }
 
@@ -178,6 +149,7 @@ TEST_F(RomBuilderTest, EachRowPatchesAFreshCopy) {
   CreateROMImages(ctx);
   EXPECT_EQ(fs.Get("E:\\_BOOT_MP.nds"), StandinEntry("_BOOT_MP.nds"));
   const auto sccf = *fs.Get("E:\\Skylarch_SCCF_SuperCard_CF.nds");
+  EXPECT_EQ(Bytes(sccf.begin(), sccf.begin() + 512), StandinEntry(kSC));
   EXPECT_EQ(std::string(sccf.begin() + 0x3A830, sccf.begin() + 0x3A834), "SCCF");
   const auto ewsd = *fs.Get("E:\\Skylarch_EWSD_Ewin2_MicroSD.nds");
   EXPECT_EQ(std::string(ewsd.begin() + 0x3A630, ewsd.begin() + 0x3A634), "EWSD");

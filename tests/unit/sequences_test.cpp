@@ -67,9 +67,12 @@ std::vector<std::string> MainOrder() {
           "SetupBtn",    "CancelBtn",  "Label1",           "ToolChk",     "ExtractBtn"};
 }
 
-TEST_F(SequencesTest, FormCreateSetsThePathsDeletesTheOldLogAndArmsTheTimer) {
+// The window arms the timer; the core's part is to start nothing before its tick.
+TEST_F(SequencesTest, FormCreateSetsThePathsDeletesTheOldLogAndLeavesTheRestToTheTimer) {
   fs.PutFile(kLog, "old run\r\n");
   seq.FormCreate();
+  EXPECT_TRUE(windows.events.empty()) << windows.events.front();
+  EXPECT_EQ(fs.journal, std::vector<std::string>{std::string("delete ") + kLog});
   EXPECT_EQ(windows.mainCaption, "Setup Skylarch Version 0.6");
   EXPECT_EQ(seq.Run().startPath, "C:\\Tools\\");
   EXPECT_EQ(seq.Run().LogPath, kLog);

@@ -45,12 +45,6 @@ constexpr ControlDef kRows[] = {
 
 constexpr WindowDef kDef{L"TWindowBaseTest", "Base", Frame::Dialog, 210, 130, kRows};
 
-std::string TextOf(HWND hwnd) {
-  wchar_t text[64] = {};
-  GetWindowTextW(hwnd, text, 64);
-  return ToUtf8(text);
-}
-
 // Plays a script of posted messages inside the modal run, one step per WM_APP, so that each
 // step sees the effect of the one before; records the focused control before every step.
 class Scripted : public Window {
@@ -65,7 +59,7 @@ class Scripted : public Window {
  protected:
   bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) override {
     if (msg != WM_APP) return false;
-    focus.push_back(TextOf(GetFocus()));
+    focus.push_back(ToUtf8(TextOf(GetFocus())));
     if (next_ == keys.size()) {
       scriptDone = true;
       // Nothing closed the run: the close box ends it.
