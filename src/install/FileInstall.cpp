@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 #include "platform/Paths.h"
@@ -24,33 +25,82 @@ void RefuseNoFolder(const std::string& folder, const std::string& file) {
 
 }  // namespace
 
-void CreateTargetFolders(FileSystem& fs, const std::string& folder, const std::string& file) {
+void CreateTargetFolders(InstallContext& ctx, const std::string& folder, const std::string& file) {
   RefuseNoFolder(folder, file);
-  fs.CreateFolders(folder);
+  MakeFolders(ctx, folder);
+}
+
+void MakeFolders(InstallContext& ctx, const std::string& folder) {
+  if (ctx.Planning()) {
+    ctx.plan->Folders(ctx.fs, folder);
+  } else {
+    ctx.fs.CreateFolders(folder);
+  }
+}
+
+const Bytes* EntryBytes(InstallContext& ctx, const std::string& name, bool report) {
+  const std::int32_t index = ctx.catalogue.FindResFile(name);
+  if (index >= 0) return &ctx.catalogue.ResFiles[static_cast<std::size_t>(index)].data;
+  if (report && !ctx.Planning()) {
+    Tresdata none;
+    ctx.catalogue.GetResData(name, none, ctx.ui);
+  }
+  return nullptr;
+}
+
+WritePlan::Target LookAtTarget(InstallContext& ctx, const std::string& path, const Bytes* want,
+                               bool keep) {
+  if (ctx.Planning()) return ctx.plan->Look(ctx.fs, path, want, keep);
+  if (ctx.plan) {
+    if (auto target = ctx.plan->Take(path)) return std::move(*target);
+  }
+  WritePlan once;
+  once.Look(ctx.fs, path, want, keep);
+  return std::move(*once.Take(path));
+}
+
+void WriteTarget(InstallContext& ctx, const std::string& path, ByteView data) {
+  if (ctx.Planning()) {
+    ctx.plan->Write(ctx.fs, path, data.size());
+  } else {
+    ctx.fs.WriteWholeFile(path, data);
+  }
+}
+
+void Announce(InstallContext& ctx, const std::string& line) {
+  if (!ctx.Planning()) ctx.log.WriteLog(line);
 }
 
 void CopyResFile(InstallContext& ctx, const std::string& prefix, const std::string& folder,
                  const std::string& name) {
   const std::string target = folder + name;
   RefuseNoFolder(folder, target);
-
-  const std::string key = LowerAscii(target);
-  const bool ours = ctx.installedThisRun && ctx.installedThisRun->count(key) > 0;
-  if (ctx.choices[Check::sysExistBackupChk] && !ours && ctx.fs.FileExists(target)) {
+  const Bytes* entry = EntryBytes(ctx, prefix + name, false);
+  const bool backups = ctx.choices[Check::sysExistBackupChk];
+  // A target that already holds the entry's bytes gets no backup: its .bak keeps the user's
+  // own bytes from before, whether this setup is a retry, a new start or a repeat.
+  const WritePlan::Target now = LookAtTarget(ctx, target, entry, backups);
+  if (backups && now.exists && !now.same) {
     const std::string backup = target + ".bak";
-    ctx.log.WriteLog("Create backup to " + Quoted(backup));
-    const Bytes old = ctx.fs.ReadWholeFile(target);
-    ctx.fs.WriteWholeFile(backup, old);
+    Announce(ctx, "Create backup to " + Quoted(backup));
+    // While planning, the old bytes wait in the plan; only their size counts here.
+    if (ctx.Planning()) {
+      ctx.plan->Write(ctx.fs, backup, now.size);
+    } else {
+      ctx.fs.WriteWholeFile(backup, now.bytes);
+    }
   }
 
-  ctx.log.WriteLog("copy " + Quoted(prefix + name) + " to " + Quoted(target));
-  // The entry is taken before the target is touched, so a missing entry leaves an existing file
-  // as it was; the end of the program has been requested by then.
-  Tresdata entry;
-  if (!ctx.catalogue.GetResData(prefix + name, entry, ctx.ui)) return;
-  ctx.fs.CreateFolders(folder);  // a folder that cannot be made fails the write below
-  ctx.fs.WriteWholeFile(target, entry.data);
-  if (ctx.installedThisRun) ctx.installedThisRun->insert(key);
+  Announce(ctx, "copy " + Quoted(prefix + name) + " to " + Quoted(target));
+  if (now.same) return;
+  // A missing entry leaves an existing file as it was; the end of the program has been
+  // requested by then.
+  if (!entry) {
+    EntryBytes(ctx, prefix + name, true);
+    return;
+  }
+  MakeFolders(ctx, folder);  // a folder that cannot be made fails the write below
+  WriteTarget(ctx, target, *entry);
 }
 
 void CopyResFolder(InstallContext& ctx, const std::string& prefix, const std::string& folder) {

@@ -13,6 +13,24 @@ const char kM3Boot[] = "BootStrap_M3_quillmar-m3powerloader-20060117.bin";
 const char kMarker[] = "Adapter:";
 constexpr std::int32_t kMarkerSize = 8;
 constexpr std::int32_t kIdSize = 4;
+
+// Writes the ID after the first marker; false when there is none.
+bool Patch(std::uint8_t* image, std::int32_t size, const std::string& adapterId) {
+  // Every start at which marker and ID fit, up to size - 12, so a marker near the end is found;
+  // memchr skips to the next candidate.
+  const std::int32_t last = size - kMarkerSize - kIdSize;
+  for (std::int32_t i = 0; i <= last; ++i) {
+    const void* hit = std::memchr(image + i, kMarker[0], static_cast<std::size_t>(last - i) + 1);
+    if (!hit) break;
+    i = static_cast<std::int32_t>(static_cast<const std::uint8_t*>(hit) - image);
+    if (std::memcmp(image + i, kMarker, kMarkerSize) != 0) continue;
+    const auto n = std::min<std::size_t>(kIdSize, adapterId.size());
+    std::memcpy(image + i + kMarkerSize, adapterId.data(), n);
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 const std::array<RomRow, 11> kRomRows = {{
@@ -41,33 +59,37 @@ void CreateROMImage(InstallContext& ctx, const RomRow& row) {
   std::string line = "Create ROM image and copy to \"" + path + "\"";
   // Only the first row's image keeps the program image's own name; its line says what it is for.
   if (&row == &kRomRows[0]) line += " for " + std::string(row.cartridge);
-  ctx.log.WriteLog(line);
-  CreateTargetFolders(ctx.fs, ctx.targetRoot, path);
+  Announce(ctx, line);
+  CreateTargetFolders(ctx, ctx.targetRoot, path);
 
   // The image is put together in memory and written in one piece: a missing entry leaves no
   // half-built file behind, and no file stays open when an error leaves this function.
   Bytes image;
   if (!row.bootstrap.empty()) {
-    Tresdata boot;
-    if (!ctx.catalogue.GetResData(std::string(row.bootstrap), boot, ctx.ui)) return;
-    image = std::move(boot.data);
+    const Bytes* boot = EntryBytes(ctx, std::string(row.bootstrap), true);
+    if (!boot) return;
+    image = *boot;
   }
-  Tresdata program;
-  if (!ctx.catalogue.GetResData(kProgramImage, program, ctx.ui)) return;
-  PatchAdapterID(program.data.data(), program.size, std::string(row.adapterId), ctx.ui);
-  image.insert(image.end(), program.data.begin(), program.data.end());
-  ctx.fs.WriteWholeFile(path, image);
+  const Bytes* program = EntryBytes(ctx, kProgramImage, true);
+  if (!program) return;
+  const std::size_t at = image.size();
+  image.insert(image.end(), program->begin(), program->end());
+  const auto size = static_cast<std::int32_t>(program->size());
+  // The planning pass builds the same image but tells nothing; the installing pass tells.
+  if (ctx.Planning()) {
+    Patch(image.data() + at, size, std::string(row.adapterId));
+  } else {
+    PatchAdapterID(image.data() + at, size, std::string(row.adapterId), ctx.ui);
+  }
+  // An image that is there already is not written again.
+  if (LookAtTarget(ctx, path, &image, false).same) return;
+  WriteTarget(ctx, path, image);
 }
 
 void PatchAdapterID(std::uint8_t* image, std::int32_t size, const std::string& adapterId, Ui& ui) {
-  // Every start at which marker and ID fit, up to size - 12, so a marker near the end is found.
-  for (std::int32_t i = 0; i <= size - kMarkerSize - kIdSize; ++i) {
-    if (std::memcmp(image + i, kMarker, kMarkerSize) != 0) continue;
-    const auto n = std::min<std::size_t>(kIdSize, adapterId.size());
-    std::memcpy(image + i + kMarkerSize, adapterId.data(), n);
-    return;
+  if (!Patch(image, size, adapterId)) {
+    ui.ShowMessage("アダプタIDが見つかりませんでした。(" + adapterId + ")");
   }
-  ui.ShowMessage("アダプタIDが見つかりませんでした。(" + adapterId + ")");
 }
 
 }  // namespace setup

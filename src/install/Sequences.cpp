@@ -1,8 +1,7 @@
 #include "install/Sequences.h"
 
 #include "archive/extract.h"
-#include "install/FileInstall.h"
-#include "install/RomBuilder.h"
+#include "install/Installation.h"
 #include "install/Settings.h"
 #include "install/SetupLog.h"
 #include "install/dosbox.h"
@@ -125,12 +124,12 @@ void Sequences::SetupBtnClick() {
   log.WriteLog("TargetPath=" + run_.targetRoot);
   log.WriteLog("TargetInfo=" + drives_.SelectedLine());
 
-  InstallContext ctx{services_.fs,    catalogue_,        ui, choices_, log,
-                     run_.targetRoot, &installedThisRun_};
-  CopyConfFiles(ctx);
-  CreateROMImages(ctx);
-  CopyResFile(ctx, "", run_.targetRoot, "SkylarchMakeIcon.exe");
-  services_.fs.CreateFolders(run_.targetRoot + "Skylarch\\banner\\");
+  // The writes are planned first: a card too small is refused before anything reaches it.
+  WritePlan plan;
+  InstallContext ctx{services_.fs, catalogue_, ui, choices_, log, run_.targetRoot, &plan};
+  const auto shortfall = PlanInstallation(ctx, services_.volumes.QuerySpace(run_.targetRoot));
+  if (shortfall) throw Error(NoRoomText(run_.targetRoot, *shortfall, language_.MLType == 1));
+  InstallSteps(ctx);
 
   questions_.SetDialogTitle(Dialog::Setupped, kAppTitle);
   Localise(kSetuppedLocalised);

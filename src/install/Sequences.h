@@ -3,7 +3,6 @@
 // Questions, so every step order and failure path runs natively against a scripted fake.
 #pragma once
 
-#include <set>
 #include <span>
 #include <string>
 
@@ -70,8 +69,6 @@ class Sequences {
   ResFile catalogue_;
   DriveList drives_;
   Choices choices_;
-  // Files a setup of this run has installed, kept across a failed attempt and the next one.
-  std::set<std::string> installedThisRun_;
 };
 
 }  // namespace setup

@@ -58,6 +58,8 @@ class FileSystem {
   // A file, not a folder, exists at path.
   virtual bool FileExists(const std::string& path) = 0;
   virtual bool FolderExists(const std::string& path) = 0;
+  // The size of the file (not a folder) at path; nullopt when there is none.
+  virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
   // Opens an existing file for reading with no sharing and reads it whole.
   virtual Bytes ReadWholeFile(const std::string& path) = 0;
   // Replaces the file's content with data, or leaves it exactly as it was: the bytes go to
@@ -96,6 +98,13 @@ struct VolumeInfo {
   std::uint32_t fileSystemFlags = 0;
 };
 
+// The room on a volume, as a setup plans its writes against it.
+struct VolumeSpace {
+  std::uint64_t clusterSize = 0;  // bytes in one allocation unit
+  std::uint64_t freeBytes = 0;    // free for the calling user (quotas count)
+  std::uint64_t totalBytes = 0;
+};
+
 class Volumes {
  public:
   virtual ~Volumes() = default;
@@ -103,6 +112,8 @@ class Volumes {
   virtual std::optional<VolumeInfo> QueryVolume(const std::string& root) = 0;
   // The Win32 drive type number of a root (0 unknown ... 6 RAM disk).
   virtual unsigned DriveType(const std::string& root) = 0;
+  // The cluster size, free and total space of a root; nullopt when a query fails.
+  virtual std::optional<VolumeSpace> QuerySpace(const std::string& root) = 0;
 };
 
 // A started process; destroying it closes its thread handle, then its process handle.

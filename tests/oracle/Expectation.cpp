@@ -118,21 +118,20 @@ SetupOutcome ExpectSetup(const ResFile& catalogue, const SetupCase& c) {
   SetupOutcome out;
   out.card = c.before;
   out.log = {"StartPath=" + c.startPath, "TargetPath=" + c.root, "TargetInfo=" + c.driveLine};
-  std::set<std::string> installed;
-  for (const auto& p : c.installedEarlier) installed.insert(LowerAscii(p));
+  if (c.refused) return out;
 
-  // One file of the copy steps; false when the attempt ends there.
+  // One file of the copy steps; false when the attempt ends there. A file that holds the
+  // entry's bytes already is neither backed up nor written.
   const auto copy = [&](const std::string& entry, const std::string& path) {
     const Bytes* old = Find(out.card, path);
-    if (c.choices[Check::sysExistBackupChk] && old && !installed.count(LowerAscii(path))) {
+    const bool same = old && *old == Entry(catalogue, entry);
+    if (c.choices[Check::sysExistBackupChk] && old && !same) {
       out.log.push_back("Create backup to \"" + c.root + path + ".bak\"");
       Put(out.card, path + ".bak", *old);
     }
     out.log.push_back("copy \"" + entry + "\" to \"" + c.root + path + "\"");
     if (LowerAscii(path) == LowerAscii(c.failsAt)) return false;
     Put(out.card, path, Entry(catalogue, entry));
-    installed.insert(LowerAscii(path));
-    out.installed.push_back(path);
     return true;
   };
   for (const auto& entry : ConfEntries(catalogue, c.choices)) {

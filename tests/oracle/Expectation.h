@@ -6,7 +6,6 @@
 
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -24,17 +23,16 @@ struct SetupCase {
   std::string root = "E:\\";
   std::string driveLine = "E:\\ Removable [CARD]";
   Tree before;  // the card before this attempt
-  // Files an earlier attempt of the same run installed (paths below the root, any case).
-  std::set<std::string> installedEarlier;
   // The file whose copy fails: the attempt ends with its copy line, nothing after it is written.
   std::string failsAt;
+  // The card is too small: the attempt ends after its three start lines, before any write.
+  bool refused = false;
   std::optional<int> storedLanguage;  // isJP, when it is stored
 };
 
 struct SetupOutcome {
   std::vector<std::string> log;
   Tree card;
-  std::vector<std::string> installed;  // by the copy steps, in order
   // Section -> key -> value; empty when the attempt failed before the end.
   std::map<std::string, std::map<std::string, std::string>> settings;
 };

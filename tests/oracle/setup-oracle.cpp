@@ -2,12 +2,11 @@
 // as it is before the attempt, and writes the expected card, Setup.log and settings.
 //
 //   setup-oracle <archive> <card folder> <out folder> [--start P] [--line L] [--isjp N]
-//                [--untick NAME]... [--installed FILE] [--fails-at PATH]
+//                [--untick NAME]... [--fails-at PATH] [--refused 1]
 //
 // <out>/card/ is the card afterwards (with the empty banner folder once the attempt completes),
 // <out>/Setup.log its lines (UTF-8, CR LF), <out>/settings the settings as sorted
-// "section.key=value" lines (none when the attempt fails), <out>/installed the files the copy
-// steps installed, one a line. --installed names such a file of an earlier attempt of the run.
+// "section.key=value" lines (none when the attempt fails). --refused 1: the card is too small.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -88,9 +87,8 @@ int main(int argc, char** argv) {
         c.choices.Set(ChoiceNamed(value), false);
       } else if (option == "--fails-at") {
         c.failsAt = value;
-      } else if (option == "--installed") {
-        std::ifstream list(value);
-        for (std::string line; std::getline(list, line);) c.installedEarlier.insert(line);
+      } else if (option == "--refused") {
+        c.refused = value == "1";
       } else {
         throw Error("unknown option " + option);
       }
@@ -103,15 +101,13 @@ int main(int argc, char** argv) {
       WriteAll(out / "card" / UnixForm(path), std::string(bytes.begin(), bytes.end()));
     }
     if (!expected.settings.empty()) fs::create_directories(out / "card" / "Skylarch" / "banner");
-    std::string log, settings, installed;
+    std::string log, settings;
     for (const auto& line : expected.log) log += line + "\r\n";
     for (const auto& [section, keys] : expected.settings) {
       for (const auto& [key, value] : keys) settings += section + "." + key + "=" + value + "\n";
     }
-    for (const auto& path : expected.installed) installed += path + "\n";
     WriteAll(out / "Setup.log", log);
     WriteAll(out / "settings", settings);
-    WriteAll(out / "installed", installed);
     return 0;
   } catch (const std::exception& e) {
     std::cerr << "setup-oracle: " << e.what() << "\n";

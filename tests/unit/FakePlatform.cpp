@@ -34,7 +34,7 @@ std::string FakeFileSystem::Key(const std::string& path) {
 }
 
 void FakeFileSystem::PutFile(const std::string& path, const Bytes& data) {
-  MakeFolders(ExtractFilePath(path));
+  MakeFolders(ExtractFilePath(path), false);
   files_[Key(path)] = Node{path, data};
 }
 
@@ -43,7 +43,34 @@ void FakeFileSystem::PutFile(const std::string& path, const std::string& text) {
 }
 
 void FakeFileSystem::PutFolder(const std::string& path) {
-  MakeFolders(path);
+  MakeFolders(path, false);
+}
+
+void FakeFileSystem::SetVolume(const std::string& root, std::uint64_t clusterSize,
+                               std::uint64_t freeBytes, std::uint64_t totalBytes) {
+  volume_ = Volume{Key(root), clusterSize, freeBytes, totalBytes, freeBytes};
+}
+
+std::optional<VolumeSpace> FakeFileSystem::SpaceOf(const std::string& root) const {
+  if (!volume_ || Key(root) != volume_->root) return std::nullopt;
+  return VolumeSpace{volume_->clusterSize, volume_->free, volume_->total};
+}
+
+bool FakeFileSystem::OnVolume(const std::string& path) const {
+  return volume_ && Key(path).starts_with(volume_->root);
+}
+
+bool FakeFileSystem::Claim(const std::string& path, std::uint64_t bytes) {
+  if (!OnVolume(path)) return true;
+  const std::uint64_t need = volume_->Whole(bytes);
+  if (need > volume_->free) return false;
+  volume_->free -= need;
+  volume_->leastFree = std::min(volume_->leastFree, volume_->free);
+  return true;
+}
+
+void FakeFileSystem::Unclaim(const std::string& path, std::uint64_t bytes) {
+  if (OnVolume(path)) volume_->free += volume_->Whole(bytes);
 }
 
 std::optional<Bytes> FakeFileSystem::Get(const std::string& path) const {
@@ -104,6 +131,12 @@ bool FakeFileSystem::FolderExists(const std::string& path) {
   return IsDriveRoot(key) || folders_.count(key) > 0;
 }
 
+std::optional<std::uint64_t> FakeFileSystem::FileSize(const std::string& path) {
+  const auto it = files_.find(Key(path));
+  if (it == files_.end()) return std::nullopt;
+  return it->second.data.size();
+}
+
 std::optional<Fault> FakeFileSystem::Begin(const std::string& op, const std::string& path) {
   journal.push_back(op + " " + path);
   const std::size_t index = operations_++;
@@ -156,9 +189,15 @@ void FakeFileSystem::WriteWholeFile(const std::string& path, ByteView data) {
   if (folders_.count(Key(path)) || IsDriveRoot(Key(path))) throw CreateError(path, kDenied);
   if (!ParentExists(path)) throw CreateError(path, kNoPath);
   if (fault == Fault::Full || !Reserve(path, data.size())) throw WriteError(path, kFull);
+  // The new clusters are taken while the old file still holds its own; the rename frees them.
+  if (!Claim(path, data.size())) {
+    Release(path, data.size());
+    throw WriteError(path, kFull);
+  }
   auto& node = files_[Key(path)];
   if (node.name.empty()) node.name = path;
   Release(path, node.data.size());
+  Unclaim(path, node.data.size());
   node.data.assign(data.begin(), data.end());
 }
 
@@ -170,7 +209,16 @@ void FakeFileSystem::AppendLine(const std::string& path, const std::string& line
   if (fault == Fault::WriteProtect) throw Error("I/O error: " + path + ": " + kProtected);
   if (!ParentExists(path)) throw Error("I/O error: " + path + ": " + kNoPath);
   const std::string text = line + "\r\n";
+  const auto old = files_.find(Key(path));
+  const std::size_t oldSize = old == files_.end() ? 0 : old->second.data.size();
+  // Appending keeps the file's clusters and takes more only as it grows past them.
+  const std::uint64_t growth =
+      OnVolume(path) ? volume_->Whole(oldSize + text.size()) - volume_->Whole(oldSize) : 0;
   if (fault == Fault::Full || !Reserve(path, text.size())) {
+    throw Error("I/O error: " + path + ": " + kFull);
+  }
+  if (!Claim(path, growth)) {
+    Release(path, text.size());
     throw Error("I/O error: " + path + ": " + kFull);
   }
   auto& node = files_[Key(path)];
@@ -183,16 +231,17 @@ bool FakeFileSystem::DeleteFile(const std::string& path) {
   const auto it = files_.find(Key(path));
   if (it == files_.end()) return false;
   Release(path, it->second.data.size());
+  Unclaim(path, it->second.data.size());
   files_.erase(it);
   return true;
 }
 
 bool FakeFileSystem::CreateFolders(const std::string& path) {
   if (Begin("mkdir", path)) return false;
-  return MakeFolders(path);
+  return MakeFolders(path, true);
 }
 
-bool FakeFileSystem::MakeFolders(const std::string& path) {
+bool FakeFileSystem::MakeFolders(const std::string& path, bool counted) {
   const std::string trimmed = TrimSeparator(path);
   if (trimmed.empty()) return false;
   // Walk the "\"-separated parts, making each missing one.
@@ -202,6 +251,7 @@ bool FakeFileSystem::MakeFolders(const std::string& path) {
     const std::string key = Key(part);
     if (IsDriveRoot(key) || folders_.count(key)) continue;
     if (files_.count(key) || FaultOf(part)) return false;
+    if (counted && !Claim(part, 1)) return false;
     folders_.insert(key);
   }
   return true;
@@ -266,6 +316,10 @@ std::optional<VolumeInfo> FakeVolumes::QueryVolume(const std::string& root) {
   const auto it = drives.find(root.empty() ? '\0' : root[0]);
   if (it == drives.end() || !it->second.answers) return std::nullopt;
   return it->second.info;
+}
+
+std::optional<VolumeSpace> FakeVolumes::QuerySpace(const std::string& root) {
+  return files ? files->SpaceOf(root) : std::nullopt;
 }
 
 unsigned FakeVolumes::DriveType(const std::string& root) {

@@ -44,6 +44,16 @@ class FakeFileSystem : public FileSystem {
   void SetFreeSpaceBelow(const std::string& prefix, std::size_t bytes) {
     freeSpaceBelow_.emplace_back(prefix, bytes);
   }
+  // From now on the volume of root ("E:\") counts whole clusters, as a FAT card does: a file
+  // takes its size rounded up, a folder one cluster, a replacement holds the old and the new
+  // clusters until its rename; what does not fit into freeBytes fails as on a full card. What
+  // is there already, and PutFile and PutFolder, take nothing of it.
+  void SetVolume(const std::string& root, std::uint64_t clusterSize, std::uint64_t freeBytes,
+                 std::uint64_t totalBytes);
+  // What the volume of root reports, nullopt when it has none.
+  std::optional<VolumeSpace> SpaceOf(const std::string& root) const;
+  // The least free room the volume has had since SetVolume.
+  std::uint64_t LeastFree() const { return volume_ ? volume_->leastFree : 0; }
   // The operation with this number (counted from 0 over read, write, append, delete and mkdir
   // calls, from now on) meets the fault, once; a failed mkdir makes no folder.
   void FailOperation(std::size_t index, Fault fault) { armed_ = Armed{operations_ + index, fault}; }
@@ -56,6 +66,7 @@ class FakeFileSystem : public FileSystem {
   // --- FileSystem ---
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
+  std::optional<std::uint64_t> FileSize(const std::string& path) override;
   Bytes ReadWholeFile(const std::string& path) override;
   void WriteWholeFile(const std::string& path, ByteView data) override;
   void AppendLine(const std::string& path, const std::string& line) override;
@@ -69,13 +80,27 @@ class FakeFileSystem : public FileSystem {
   };
   static std::string Key(const std::string& path);
   bool ParentExists(const std::string& path) const;
-  bool MakeFolders(const std::string& path);
+  // Folders on the volume take a cluster each when counted.
+  bool MakeFolders(const std::string& path, bool counted);
   // Counts and records the operation; the armed fault when this is its turn.
   std::optional<Fault> Begin(const std::string& op, const std::string& path);
   std::optional<Fault> FaultOf(const std::string& path) const;
   // Takes the room for size more bytes, false when the medium has less.
   bool Reserve(const std::string& path, std::size_t size);
   void Release(const std::string& path, std::size_t size);
+  // Takes the whole clusters of bytes on the volume, false when they are not free; and gives
+  // them back. Paths off the volume take nothing.
+  bool Claim(const std::string& path, std::uint64_t bytes);
+  void Unclaim(const std::string& path, std::uint64_t bytes);
+  struct Volume {
+    std::string root;  // as Key() gives it
+    std::uint64_t clusterSize, free, total, leastFree;
+    std::uint64_t Whole(std::uint64_t bytes) const {
+      return (bytes + clusterSize - 1) / clusterSize * clusterSize;
+    }
+  };
+  bool OnVolume(const std::string& path) const;
+  std::optional<Volume> volume_;
   struct Armed {
     std::size_t index;
     Fault fault;
@@ -127,8 +152,11 @@ class FakeVolumes : public Volumes {
     bool answers = true;
   };
   std::map<char, Drive> drives;  // by upper-case letter
+  // The file system whose volume the space query reports; none: the query fails.
+  const FakeFileSystem* files = nullptr;
   std::optional<VolumeInfo> QueryVolume(const std::string& root) override;
   unsigned DriveType(const std::string& root) override;
+  std::optional<VolumeSpace> QuerySpace(const std::string& root) override;
   std::vector<std::string> queried;
 };
 

@@ -2,13 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 
 #include "Expectation.h"
 #include "FakePlatform.h"
 #include "TestArchive.h"
-#include "install/FileInstall.h"
-#include "install/RomBuilder.h"
+#include "install/Installation.h"
 
 namespace setup {
 namespace {
@@ -37,15 +35,23 @@ class FullRunTest : public ::testing::Test {
  protected:
   FullRunTest() { fs.PutFolder("C:\\Tools\\"); }
 
-  // Steps 2 to 8 of a setup on E:.
+  // Steps 2 to 8 of a setup on E:, planned first as the program does.
   void Run() {
     log.WriteLog("StartPath=C:\\Tools\\");
     log.WriteLog("TargetPath=E:\\");
     log.WriteLog("TargetInfo=E:\\ Removable [CARD]");
-    CopyConfFiles(ctx);
-    CreateROMImages(ctx);
-    CopyResFile(ctx, "", ctx.targetRoot, "SkylarchMakeIcon.exe");
-    fs.CreateFolders(ctx.targetRoot + "Skylarch\\banner\\");
+    plan = WritePlan();
+    EXPECT_FALSE(PlanInstallation(ctx, std::nullopt));
+    InstallSteps(ctx);
+  }
+  // What the card's files were written to since the last call.
+  std::vector<std::string> CardWrites() {
+    std::vector<std::string> out;
+    for (const auto& op : fs.journal) {
+      if (op.starts_with("write E:")) out.push_back(op.substr(6));
+    }
+    fs.journal.clear();
+    return out;
   }
   std::vector<std::string> LogLines() const {
     EXPECT_TRUE(fs.Text(kLog).ends_with("\r\n"));
@@ -66,8 +72,8 @@ class FullRunTest : public ::testing::Test {
   Choices choices;
   fake::FakeCaption caption;
   SetupLog log{fs, caption, kLog};
-  std::set<std::string> installedThisRun;
-  InstallContext ctx{fs, test::StandinCatalogue(), ui, choices, log, "E:\\", &installedThisRun};
+  WritePlan plan;
+  InstallContext ctx{fs, test::StandinCatalogue(), ui, choices, log, "E:\\", &plan};
 };
 
 TEST_F(FullRunTest, DefaultRunOnAnEmptyCard) {
@@ -90,21 +96,35 @@ TEST_F(FullRunTest, DefaultRunOnAnEmptyCard) {
   EXPECT_EQ(ui.endRequests, 0);
 }
 
-TEST_F(FullRunTest, SecondRunBacksUpWhatTheFirstInstalled) {
+// Set up over the user's own global.ini, then again after the user edited a font, then again:
+// each setup writes and backs up only what differs, so every .bak keeps the user's bytes.
+TEST_F(FullRunTest, RepeatedSetupsWriteOnlyWhatDiffersAndKeepTheUsersBackups) {
+  fs.PutFile("E:\\Skylarch\\global.ini", "the user's own");
   Run();
-  // The user edits a file between the runs; its backup must hold the edit.
-  fs.PutFile("E:\\Skylarch\\global.ini", "edited by hand");
-  test::SetupCase second;
-  second.before = Card();
-  fs.DeleteFile(kLog);
-  installedThisRun.clear();  // the program is started again
-  Run();
-  const test::SetupOutcome want = test::ExpectSetup(test::StandinCatalogue(), second);
-  EXPECT_EQ(LogLines(), want.log);
-  EXPECT_EQ(Card(), want.card);
-  EXPECT_EQ(fs.Text("E:\\Skylarch\\global.ini.bak"), "edited by hand");
-  EXPECT_FALSE(fs.Get("E:\\_BOOT_MP.nds.bak"));
-  EXPECT_EQ(Card().size(), 44u + 36u);
+  EXPECT_EQ(fs.Text("E:\\Skylarch\\global.ini.bak"), "the user's own");
+  EXPECT_EQ(CardWrites().size(), 45u);  // 44 files and one .bak
+
+  fs.PutFile("E:\\Skylarch\\font12.glf", "edited by hand");
+  for (int repeat = 0; repeat < 2; ++repeat) {
+    test::SetupCase again;
+    again.before = Card();
+    fs.DeleteFile(kLog);
+    Run();
+    const test::SetupOutcome want = test::ExpectSetup(test::StandinCatalogue(), again);
+    EXPECT_EQ(LogLines(), want.log);
+    EXPECT_EQ(Card(), want.card);
+    EXPECT_EQ(fs.Text("E:\\Skylarch\\global.ini.bak"), "the user's own");
+    EXPECT_EQ(fs.Text("E:\\Skylarch\\font12.glf.bak"), "edited by hand");
+    EXPECT_EQ(Card().size(), 44u + 2u);
+    // Only the edited font is backed up and written again, and the next time nothing at all.
+    const auto backups = std::count_if(want.log.begin(), want.log.end(), [](const auto& l) {
+      return l.starts_with("Create backup");
+    });
+    EXPECT_EQ(backups, repeat == 0 ? 1 : 0);
+    const std::vector<std::string> edited = {"E:\\Skylarch\\font12.glf.bak",
+                                             "E:\\Skylarch\\font12.glf"};
+    EXPECT_EQ(CardWrites(), repeat == 0 ? edited : std::vector<std::string>());
+  }
 }
 
 TEST_F(FullRunTest, LogNotWritableStopsBeforeAnythingIsInstalled) {
@@ -131,11 +151,10 @@ TEST_F(FullRunTest, FailureMidwayLeavesEarlierFilesAndRunsAgain) {
   EXPECT_EQ(caption.caption, CopyLine("skin\\subbg.bmp"));
   EXPECT_EQ(Card(), want.card);
 
-  // Setup pressed again: the log grows, and what the first attempt installed is not backed up,
-  // so global.ini.bak keeps the user's bytes.
+  // Setup pressed again: the log grows, and what the first attempt installed holds its bytes
+  // already, so it is not backed up and global.ini.bak keeps the user's bytes.
   test::SetupCase again = first;
   again.before = Card();
-  again.installedEarlier = {want.installed.begin(), want.installed.end()};
   EXPECT_THROW(Run(), Error);
   std::vector<std::string> log = want.log;
   const auto retry = test::ExpectSetup(test::StandinCatalogue(), again).log;

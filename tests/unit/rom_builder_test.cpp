@@ -178,6 +178,13 @@ TEST_F(RomBuilderTest, MissingBootstrapSkipsOnlyItsRows) {
   InstallContext c{fs, catalogue, ui, choices, log, "E:\\"};
   TickOnly({Check::romMPCFChk, Check::romSCCFChk, Check::romSCSDChk, Check::romM3CFChk});
   fs.PutFile("E:\\Skylarch_SCSD_SuperCard_SD.nds", "older image");
+  // Planned first, as a setup does: the planning pass tells nothing and writes nothing.
+  WritePlan plan;
+  c.plan = &plan;
+  c.planning = true;
+  CreateROMImages(c);
+  EXPECT_TRUE(ui.messages.empty());
+  c.planning = false;
   CreateROMImages(c);
   EXPECT_EQ(ui.messages, std::vector<std::string>(2, std::string("no file found. [") + kSC + "]"));
   EXPECT_EQ(ui.endRequests, 2);

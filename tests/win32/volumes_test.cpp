@@ -58,11 +58,34 @@ TEST_F(VolumesTest, UnusedLetterDoesNotAnswer) {
     if (used & (1u << i)) continue;
     const std::string root = std::string(1, static_cast<char>('A' + i)) + ":\\";
     EXPECT_FALSE(volumes.QueryVolume(root).has_value()) << root;
+    EXPECT_FALSE(volumes.QuerySpace(root).has_value()) << root;
     EXPECT_LE(volumes.DriveType(root), 1u) << root;
     for (const auto& l : BuildDriveList(volumes)) EXPECT_NE(FirstWord(l), root);
     return;
   }
   GTEST_SKIP() << "every letter is in use";
+}
+
+// The 1 MiB RAM disk run.sh maps as R: where it can: its real size, and a file that takes its
+// whole clusters off the free space.
+TEST(VolumeSpaceQuery, SmallCardReportsItsSizeAndClusters) {
+  const char* root = std::getenv("SETUP_FULL_DRIVE");
+  if (!root || !*root) GTEST_SKIP() << "no small drive mapped (SETUP_FULL_DRIVE)";
+  Win32Volumes volumes;
+  const auto before = volumes.QuerySpace(root);
+  ASSERT_TRUE(before.has_value());
+  EXPECT_EQ(before->totalBytes, 1u << 20);
+  ASSERT_GT(before->clusterSize, 0u);
+  EXPECT_EQ(before->totalBytes % before->clusterSize, 0u);
+  EXPECT_LE(before->freeBytes, before->totalBytes);
+
+  const std::string file = std::string(root) + "room" + std::to_string(GetCurrentProcessId());
+  const std::uint64_t size = before->clusterSize * 5 + 1;
+  RawWrite(file, std::string(size, 'r'));
+  const auto after = volumes.QuerySpace(root);
+  DeleteFileW(ToWide(file).c_str());
+  ASSERT_TRUE(after.has_value());
+  EXPECT_EQ(before->freeBytes - after->freeBytes, before->clusterSize * 6);
 }
 
 // Stand-ins for the system calls: R: answers as a card labelled SLOT, every other letter as an

@@ -73,6 +73,12 @@ bool PosixFileSystem::FolderExists(const std::string& path) {
   return IsMode(Native(path), S_IFDIR);
 }
 
+std::optional<std::uint64_t> PosixFileSystem::FileSize(const std::string& path) {
+  struct stat st;
+  if (::stat(Native(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
 Bytes PosixFileSystem::ReadWholeFile(const std::string& path) {
   Fd fd(::open(Native(path).c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) throw OpenError(path, Reason(errno));

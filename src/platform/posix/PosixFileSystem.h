@@ -13,6 +13,7 @@ class PosixFileSystem : public FileSystem {
 
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
+  std::optional<std::uint64_t> FileSize(const std::string& path) override;
   Bytes ReadWholeFile(const std::string& path) override;
   void WriteWholeFile(const std::string& path, ByteView data) override;
   // Writes the line's bytes as they are (UTF-8) plus CR LF.

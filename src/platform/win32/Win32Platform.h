@@ -11,6 +11,7 @@ class Win32FileSystem : public FileSystem {
  public:
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
+  std::optional<std::uint64_t> FileSize(const std::string& path) override;
   Bytes ReadWholeFile(const std::string& path) override;
   void WriteWholeFile(const std::string& path, ByteView data) override;
   void AppendLine(const std::string& path, const std::string& line) override;
@@ -37,6 +38,7 @@ class Win32Volumes : public Volumes {
       : volumeQuery_(volumeQuery), typeQuery_(typeQuery) {}
   std::optional<VolumeInfo> QueryVolume(const std::string& root) override;
   unsigned DriveType(const std::string& root) override;
+  std::optional<VolumeSpace> QuerySpace(const std::string& root) override;
 
  private:
   VolumeQuery volumeQuery_;

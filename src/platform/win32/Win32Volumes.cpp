@@ -43,4 +43,22 @@ unsigned Win32Volumes::DriveType(const std::string& root) {
   return typeQuery_(ToWide(root).c_str());
 }
 
+std::optional<VolumeSpace> Win32Volumes::QuerySpace(const std::string& root) {
+  const NoCriticalErrorBox noBox;
+  const std::wstring wide = ToWide(root);
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+  if (!GetDiskFreeSpaceW(wide.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                         &clusters)) {
+    return std::nullopt;
+  }
+  // The cluster counts above stop at 2 GB worth on larger volumes; the byte counts do not.
+  ULARGE_INTEGER freeForCaller{}, total{}, totalFree{};
+  if (!GetDiskFreeSpaceExW(wide.c_str(), &freeForCaller, &total, &totalFree)) return std::nullopt;
+  VolumeSpace space;
+  space.clusterSize = std::uint64_t{sectorsPerCluster} * bytesPerSector;
+  space.freeBytes = freeForCaller.QuadPart;
+  space.totalBytes = total.QuadPart;
+  return space;
+}
+
 }  // namespace setup
