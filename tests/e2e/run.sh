@@ -338,7 +338,7 @@ set_dpi() {
   local key
   for key in 'HKCU\Control Panel\Desktop' \
     'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
-    "$WINE" reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 ||
+    ${E2E_RUNNER:+"$E2E_RUNNER"} "$WINE" reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 ||
       { echo "  cannot set LogPixels under $key"; return 1; }
   done
   wineserver -k 2>/dev/null
@@ -347,7 +347,7 @@ set_dpi() {
 
 dpi_is() {
   local got
-  got=$("$WINE" reg query 'HKCU\Control Panel\Desktop' /v LogPixels 2>/dev/null | tr -d '\r' |
+  got=$(${E2E_RUNNER:+"$E2E_RUNNER"} "$WINE" reg query 'HKCU\Control Panel\Desktop' /v LogPixels 2>/dev/null | tr -d '\r' |
     awk '$1 == "LogPixels" { print $3 }')
   [ "$((got))" = "$1" ] || { echo "  LogPixels is $got"; return 1; }
 }
