@@ -531,8 +531,11 @@ void Driver::SaveAs(const std::wstring& title, const std::wstring& proposed,
   if (!Poll([&] { return !IsWindow(dlg); }, 10000)) Fail("save dialog did not close");
 }
 
+// Longer than the other waits: a program that opens a file in Notepad on its way out stays in
+// ShellExecuteEx until Notepad is idle, which Wine waits for up to 30 s.
 void Driver::ExpectExit(DWORD code) {
-  if (WaitForSingleObject(pi_.hProcess, timeout_) != WAIT_OBJECT_0) Fail("program still running");
+  if (WaitForSingleObject(pi_.hProcess, 3 * timeout_) != WAIT_OBJECT_0)
+    Fail("program still running");
   DWORD got = 0;
   GetExitCodeProcess(pi_.hProcess, &got);
   if (got != code) Fail("exit code " + std::to_string(got) + ", expected " + std::to_string(code));
