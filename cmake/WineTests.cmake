@@ -1,4 +1,4 @@
-# What the Wine tests share: how 32-bit programs run here, the display, the prefixes.
+# What the Wine tests share: how 32-bit programs run here, the prefixes and their displays.
 #
 # Wine's 32-bit loader starts only where the kernel runs 32-bit code (ia32 emulation); elsewhere
 # qemu-user runs it (tests/wine/i686.sh). Probed once, when the tree is configured.
@@ -38,27 +38,32 @@ else()
   set(SETUP_WINE_RUN "")
 endif()
 
-add_test(NAME wine_display_start COMMAND bash "${SETUP_WINE_TOOLS}/display.sh" start "${SETUP_WINE_STATE}")
-add_test(NAME wine_display_stop COMMAND bash "${SETUP_WINE_TOOLS}/display.sh" stop "${SETUP_WINE_STATE}")
-set_tests_properties(wine_display_start PROPERTIES FIXTURES_SETUP wine_display)
-set_tests_properties(wine_display_stop PROPERTIES FIXTURES_CLEANUP wine_display)
-
-# setup_wine_prefix(<name>): the fixture <name> makes the prefix ${CMAKE_BINARY_DIR}/<name> once
-# and ends its session after the last test; the tests that use it hold the lock <name>, since
-# each begins a fresh session (wineserver -k) and maps its own drives.
+# setup_wine_prefix(<name>): the fixture <name> makes the prefix ${CMAKE_BINARY_DIR}/<name> once,
+# starts an Xvfb of the prefix's own, and after the last test ends the prefix's session and
+# stops the Xvfb. The tests that use the prefix hold the lock <name>, since each begins a fresh
+# session (wineserver -k) and maps its own drives; tests of other prefixes run beside them, each
+# prefix on its own display.
 function(setup_wine_prefix name)
   set(prefix "${CMAKE_BINARY_DIR}/${name}")
+  set(state "${SETUP_WINE_STATE}/${name}")
   add_test(NAME ${name}_make COMMAND bash "${SETUP_WINE_TOOLS}/prefix.sh" "${prefix}")
   add_test(NAME ${name}_stop COMMAND bash "${SETUP_WINE_TOOLS}/prefix.sh" stop "${prefix}")
+  add_test(NAME ${name}_display_start COMMAND bash "${SETUP_WINE_TOOLS}/display.sh" start "${state}")
+  add_test(NAME ${name}_display_stop COMMAND bash "${SETUP_WINE_TOOLS}/display.sh" stop "${state}")
   set_tests_properties(${name}_make PROPERTIES FIXTURES_SETUP ${name} RESOURCE_LOCK ${name}
     TIMEOUT 600 ENVIRONMENT "SETUP_I686_ROUTE=${SETUP_I686_ROUTE}")
   set_tests_properties(${name}_stop PROPERTIES FIXTURES_CLEANUP ${name} RESOURCE_LOCK ${name})
+  set_tests_properties(${name}_display_start PROPERTIES FIXTURES_SETUP ${name})
+  # The session ends before its display goes.
+  set_tests_properties(${name}_display_stop PROPERTIES FIXTURES_CLEANUP ${name}
+    DEPENDS ${name}_stop)
 endfunction()
 
-# setup_wine_test(<test> <prefix name>): the test runs in that prefix on the display.
+# setup_wine_test(<test> <prefix name>): the test runs in that prefix, on the prefix's display
+# (tests/wine/on-display.sh).
 function(setup_wine_test test name)
   set_tests_properties(${test} PROPERTIES
-    FIXTURES_REQUIRED "wine_display;${name}"
+    FIXTURES_REQUIRED ${name}
     RESOURCE_LOCK ${name}
-    ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/${name};SETUP_WINE_STATE=${SETUP_WINE_STATE};WINE=${SETUP_WINE_LOADER};SETUP_I686_ROUTE=${SETUP_I686_ROUTE};WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
+    ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/${name};SETUP_WINE_STATE=${SETUP_WINE_STATE}/${name};SETUP_WINE_TEST=${test};WINE=${SETUP_WINE_LOADER};SETUP_I686_ROUTE=${SETUP_I686_ROUTE};WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
 endfunction()

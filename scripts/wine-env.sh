@@ -1,17 +1,13 @@
 # Sourced by the demo and the end-to-end runs: a Wine prefix of our own and an X display.
-# Under CTest (SETUP_WINE_STATE set) the fixtures have made both and the test's environment
-# names the prefix and the loader. Otherwise (the demo) this starts Xvfb when no display is
-# given (or when SETUP_FORCE_XVFB=1) and makes the prefix.
+# Under CTest (SETUP_WINE_STATE set) the prefix's fixture has made both and the test's
+# environment names the prefix and the loader. Otherwise (the demo) this starts Xvfb when no
+# display is given (or when SETUP_FORCE_XVFB=1) and makes the prefix.
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
 if [ -n "${SETUP_WINE_STATE:-}" ]; then
-  DISPLAY=$(cat "$SETUP_WINE_STATE/display") || {
-    echo "no display in $SETUP_WINE_STATE: the fixture wine_display_start did not run" >&2
-    return 1
-  }
-  export DISPLAY
-  return 0
+  source tests/wine/on-display.sh
+  return
 fi
 
 export WINEPREFIX=${WINEPREFIX:-$PWD/build/wineprefix}
@@ -27,7 +23,7 @@ export WINE
 
 if [ -z "${DISPLAY:-}" ] || [ "${SETUP_FORCE_XVFB:-0}" = 1 ]; then
   SETUP_DISPLAY_STATE=$(mktemp -d)
-  SETUP_FORCE_XVFB=1 bash tests/wine/display.sh start "$SETUP_DISPLAY_STATE" >/dev/null || return 1
+  bash tests/wine/display.sh start "$SETUP_DISPLAY_STATE" >/dev/null || return 1
   DISPLAY=$(cat "$SETUP_DISPLAY_STATE/display")
   export DISPLAY
   trap 'bash tests/wine/display.sh stop "$SETUP_DISPLAY_STATE"; rm -rf "$SETUP_DISPLAY_STATE"; wineserver -k 2>/dev/null' EXIT

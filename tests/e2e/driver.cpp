@@ -381,11 +381,23 @@ void Driver::Shot(HWND hwnd, const std::string& name) {
   RECT r{};
   if (hwnd) {
     // Repaint now: a dialog that has just closed leaves its pixels until the window under it
-    // has drawn, and the owner may still be busy in the handler that showed the dialog. A sent
-    // message returns once the window's thread pumps again.
+    // has drawn, and the owner may still be busy in the handler that showed the dialog. Once
+    // no part of the window waits for paint, two sent messages (each returns when the window's
+    // thread pumps again) see its thread back in its loop after painting, where Wine hands the
+    // painted bits to the X server.
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    Poll(
+        [&] {
+          if (GetUpdateRect(hwnd, nullptr, FALSE)) return false;
+          for (HWND h : Descendants(hwnd))
+            if (GetUpdateRect(h, nullptr, FALSE)) return false;
+          return true;
+        },
+        5000);
+    for (int i = 0; i < 2; ++i) {
+      DWORD_PTR ignored = 0;
+      SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    }
     GetWindowRect(hwnd, &r);
   } else {
     r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -393,7 +405,6 @@ void Driver::Shot(HWND hwnd, const std::string& name) {
   LONG left = r.left < 0 ? 0 : r.left, top = r.top < 0 ? 0 : r.top;
   LONG width = r.right - left, height = r.bottom - top;
   if (width <= 0 || height <= 0) return;
-  Sleep(300);  // the paint messages are handled after the sent one
   std::string file = shots_ + "/" + name + ".png";
   std::string crop = std::to_string(width) + "x" + std::to_string(height) + "+" +
                      std::to_string(left) + "+" + std::to_string(top);
@@ -520,8 +531,11 @@ void Driver::SaveAs(const std::wstring& title, const std::wstring& proposed,
   if (!Poll([&] { return !IsWindow(dlg); }, 10000)) Fail("save dialog did not close");
 }
 
+// Longer than the other waits: a program that opens a file in Notepad on its way out stays in
+// ShellExecuteEx until Notepad is idle, which Wine waits for up to 30 s.
 void Driver::ExpectExit(DWORD code) {
-  if (WaitForSingleObject(pi_.hProcess, timeout_) != WAIT_OBJECT_0) Fail("program still running");
+  if (WaitForSingleObject(pi_.hProcess, 3 * timeout_) != WAIT_OBJECT_0)
+    Fail("program still running");
   DWORD got = 0;
   GetExitCodeProcess(pi_.hProcess, &got);
   if (got != code) Fail("exit code " + std::to_string(got) + ", expected " + std::to_string(code));

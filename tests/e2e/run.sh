@@ -336,12 +336,13 @@ scenario_open_global_ini() {
 # ---- runs as users live ----
 
 # set_dpi <dpi>: the pixel density of the screen, in both places Wine reads it from; a fresh
-# Wine session takes it up.
+# Wine session takes it up. Set by the 64-bit reg, which runs natively on every machine here:
+# under qemu a 32-bit one takes minutes. Neither key is redirected for 32-bit programs.
 set_dpi() {
   local key
   for key in 'HKCU\Control Panel\Desktop' \
     'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
-    "$WINE" reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 ||
+    "$E2E_WINE64" reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 ||
       { echo "  cannot set LogPixels under $key"; return 1; }
   done
   wineserver -k 2>/dev/null
@@ -350,7 +351,7 @@ set_dpi() {
 
 dpi_is() {
   local got
-  got=$("$WINE" reg query 'HKCU\Control Panel\Desktop' /v LogPixels 2>/dev/null | tr -d '\r' |
+  got=$("$E2E_WINE64" reg query 'HKCU\Control Panel\Desktop' /v LogPixels 2>/dev/null | tr -d '\r' |
     awk '$1 == "LogPixels" { print $3 }')
   [ "$((got))" = "$1" ] || { echo "  LogPixels is $got"; return 1; }
 }
@@ -466,7 +467,7 @@ if [ $# -lt 6 ]; then
   exit 2
 fi
 export E2E_SCENARIO=$1 E2E_SETUP=$2 E2E_DRIVER=$3 E2E_ARCHIVE=$4 E2E_PACK=$5
-export E2E_SHOTS="$6/$1" E2E_RUN="$here/run.sh"
+export E2E_SHOTS="$6/$1" E2E_RUN="$here/run.sh" E2E_WINE64=/usr/lib/wine/wine64
 # Built beside the host tools.
 export E2E_ORACLE=${E2E_ORACLE:-$(dirname "$(dirname "$E2E_PACK")")/tests/oracle/setup-oracle}
 E2E_WORK="${E2E_WORK_ROOT:-$(dirname "$E2E_SETUP")/e2e}/$1"

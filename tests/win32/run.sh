@@ -16,11 +16,10 @@ else
 fi
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEPREFIX=${WINEPREFIX:-$(dirname "$exe")/wineprefix}
-# Under CTest a fixture has made the prefix and started the display.
+# Under CTest the prefix's fixture has made it and started its display.
 bash "$(dirname "$0")/../wine/prefix.sh" "$WINEPREFIX" || exit 1
 if [ -n "${SETUP_WINE_STATE:-}" ]; then
-  DISPLAY=$(cat "$SETUP_WINE_STATE/display") || exit 1
-  export DISPLAY
+  source "$(dirname "$0")/../wine/on-display.sh" || exit 1
 fi
 
 scratch=$(mktemp -d)
@@ -29,6 +28,7 @@ cleanup() {
   rm -f "$WINEPREFIX/dosdevices/q:" "$WINEPREFIX/dosdevices/r:"
   [ -n "$mounted" ] && umount "$scratch/full"
   rm -rf "$scratch"
+  [ -z "${SETUP_WINE_STATE:-}" ] || on_display_note end
 }
 trap cleanup EXIT
 
