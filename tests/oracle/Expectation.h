@@ -26,8 +26,7 @@ struct SetupCase {
   Tree before;  // the card before this attempt
   // Files an earlier attempt of the same run installed (paths below the root, any case).
   std::set<std::string> installedEarlier;
-  // The file (copied, or a ROM image) whose write fails: the attempt ends with its log line and
-  // leaves it as it was; nothing after it is written.
+  // The file whose copy fails: the attempt ends with its copy line, nothing after it is written.
   std::string failsAt;
   std::optional<int> storedLanguage;  // isJP, when it is stored
 };
