@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# One end-to-end scenario of Setup.exe under Wine: a fresh program folder, a fresh card folder
-# mapped as drive E: (label CARD), the driver playing the user from a steps file, and then the
-# card, the log and the settings checked from here against the archive the program embeds.
+# One end-to-end scenario of Setup.exe under Wine: a fresh program folder, a fresh card mapped as
+# drive E: (label CARD), the driver playing the user from a steps file, and then the card, the
+# log and the settings checked from here against the archive the program embeds. The card is a
+# real FAT32 file system for the scenarios that write to it, a plain folder for the others.
 #
 #   run.sh <scenario> <Setup.exe> <driver.exe> <setupdata.bin> <setup-pack> <screenshot root>
 #   run.sh hook <name>     the driver calls back in the middle of a run (environment from above)
@@ -26,13 +27,18 @@ check() {
 # ---- what the program must leave: computed by setup-oracle from the archive and the choices ----
 
 
-# Files of the card relative to its root, sorted, without the volume label file.
-card_files() { (cd "$E2E_CARD" && find . -type f ! -name .windows-label | sed 's|^\./||' | LC_ALL=C sort); }
+# Files at the card's root that are not the program's: Wine's label file, and the FAT volume
+# label, which fusefat lists as an empty file.
+card_files() {
+  (cd "$E2E_CARD" && find . -type f ! -path ./.windows-label ! -path ./CARD | sed 's|^\./||' |
+    LC_ALL=C sort)
+}
 
 # snapshot <name>: the card as it is now, kept as $E2E_WORK/<name>.card for the oracle.
 snapshot() {
   rm -rf "$E2E_WORK/$1.card"
   cp -a "$E2E_CARD" "$E2E_WORK/$1.card"
+  rm -f "$E2E_WORK/$1.card/CARD"
 }
 
 # expect <name> <snapshot> [oracle options]: what one attempt over that card must leave, in
@@ -69,7 +75,8 @@ log_is() {
 
 # card_is <expectation>: the card holds exactly the expected files and folders, byte for byte.
 card_is() {
-  diff -r --exclude=.windows-label "$E2E_WORK/$1/card" "$E2E_CARD" >"$E2E_WORK/tree.diff" && return 0
+  diff -r --exclude=.windows-label --exclude=CARD "$E2E_WORK/$1/card" "$E2E_CARD" \
+    >"$E2E_WORK/tree.diff" && return 0
   echo "  the card differs from the expected one:"
   head -n 20 "$E2E_WORK/tree.diff"
   return 1
@@ -86,7 +93,10 @@ settings_are() {
     /=/ { print section "." $0 }' | LC_ALL=C sort) <(LC_ALL=C sort "$E2E_WORK/$1/settings")
 }
 
-card_empty() { [ -z "$(card_files)" ] && [ "$(find "$E2E_CARD" -mindepth 1 ! -name .windows-label | wc -l)" = 0 ]; }
+card_empty() {
+  [ -z "$(card_files)" ] &&
+    [ "$(find "$E2E_CARD" -mindepth 1 ! -path "$E2E_CARD/.windows-label" | wc -l)" = 0 ]
+}
 
 nothing_written() {
   [ "$(ls -A "$E2E_APPDIR")" = Setup.exe ] || { echo "  program folder holds: $(ls -A "$E2E_APPDIR")"; return 1; }
@@ -94,19 +104,109 @@ nothing_written() {
 
 # ---- running the program ----
 
+# prepare [fat [size [mkfs.vfat options]]]: the program folder and the card; "fat" makes the
+# card a FAT32 file system (64 MiB unless told), whose mount failing ends the scenario.
 prepare() {
   E2E_APPDIR="$WINEPREFIX/drive_c/e2e/$E2E_SCENARIO"
   E2E_START="C:\\e2e\\$E2E_SCENARIO\\"
-  E2E_CARD="$E2E_WORK/card"
   rm -rf "$E2E_APPDIR" "$E2E_CARD" "$E2E_SHOTS"
   mkdir -p "$E2E_APPDIR" "$E2E_CARD" "$E2E_SHOTS"
   cp "$E2E_SETUP" "$E2E_APPDIR/Setup.exe"
+  if [ "${1:-}" = fat ]; then
+    shift
+    fat_card "$@" || { fail "a FAT32 card mounted as E:"; return 1; }
+  fi
+  # Wine takes a mapped folder's label from this file at its root.
   echo CARD >"$E2E_CARD/.windows-label"
   # A running Wine session may keep the drive letters it saw at its start; begin a fresh one.
   wineserver -k 2>/dev/null
   wineserver -w 2>/dev/null
   ln -sfn "$E2E_CARD" "$WINEPREFIX/dosdevices/e:"
   export E2E_APPDIR E2E_START E2E_CARD
+}
+
+# ---- a FAT32 card ----
+# The kernel here has no vfat, so the card is an image in the work folder, made by mkfs.vfat and
+# mounted at $E2E_CARD through FUSE (fusefat); the scenario's end unmounts it and checks it with
+# fsck.vfat. fusefat lists the volume label as an empty file in the root, reports no volume size
+# (Wine sees 0 free of 0 total) and fails a write that finds the card full with "Access denied".
+E2E_IMAGE=
+E2E_FUSEFAT=
+
+fat_mounted() { awk -v dir="$E2E_CARD" '$2 == dir { found = 1 } END { exit !found }' /proc/mounts; }
+
+# fat_card [size [mkfs.vfat options]]
+fat_card() {
+  local size=${1:-64M} from=$EPOCHREALTIME
+  shift
+  E2E_IMAGE=$E2E_WORK/card.img
+  rm -f "$E2E_IMAGE"
+  if ! truncate -s "$size" "$E2E_IMAGE" ||
+    ! mkfs.vfat -F 32 -n CARD "$@" "$E2E_IMAGE" >"$E2E_WORK/mkfs.log" 2>&1; then
+    echo "  mkfs.vfat failed: $(tail -n 2 "$E2E_WORK/mkfs.log" | tr '\n' ' ')"
+    return 1
+  fi
+  fat_mount || return
+  echo "  FAT32 card of $size made and mounted in $(seconds_since "$from") s"
+}
+
+seconds_since() { awk -v from="$1" -v to="$EPOCHREALTIME" 'BEGIN { printf "%.3f", to - from }'; }
+
+# fusefat stays in the foreground as our child, so that its end, when every write has reached
+# the image, can be waited for.
+fat_mount() {
+  local i
+  fusefat -f -o rw+ "$E2E_IMAGE" "$E2E_CARD" >>"$E2E_WORK/fusefat.log" 2>&1 &
+  E2E_FUSEFAT=$!
+  for ((i = 0; i < 500; i++)); do
+    fat_mounted && return 0
+    kill -0 "$E2E_FUSEFAT" 2>/dev/null || break
+    sleep 0.01
+  done
+  if kill -0 "$E2E_FUSEFAT" 2>/dev/null; then
+    echo "  fusefat has not mounted $E2E_IMAGE at $E2E_CARD after 5 s"
+    fat_unmount
+  else
+    wait "$E2E_FUSEFAT"
+    echo "  fusefat ended with status $? instead of mounting $E2E_IMAGE at $E2E_CARD" \
+      "(/dev/fuse: $(ls -l /dev/fuse 2>&1)): $(tail -n 3 "$E2E_WORK/fusefat.log" | tr '\n' ' ')"
+    E2E_FUSEFAT=
+  fi
+  return 1
+}
+
+# Unmounts the card, once no Wine program holds a file on it, and waits for fusefat to end.
+fat_unmount() {
+  [ -n "$E2E_FUSEFAT" ] || return 0
+  local i
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+  fat_mounted && { fusermount -u "$E2E_CARD" || fusermount -uz "$E2E_CARD"; }
+  for ((i = 0; i < 1000; i++)); do
+    kill -0 "$E2E_FUSEFAT" 2>/dev/null || break
+    sleep 0.01
+  done
+  kill "$E2E_FUSEFAT" 2>/dev/null
+  wait "$E2E_FUSEFAT" 2>/dev/null
+  E2E_FUSEFAT=
+}
+
+# fsck.vfat -n finds nothing to mend: it ends with 0 and says no more than its summary.
+fat_sound() {
+  local report status
+  report=$(fsck.vfat -n "$E2E_IMAGE" 2>&1)
+  status=$?
+  echo "  $(tail -n 1 <<<"$report")"
+  [ $status = 0 ] && [ "$(wc -l <<<"$report")" = 2 ] && return 0
+  head -n 20 <<<"$report"
+  return 1
+}
+
+# fat_check <when>: the card unmounted and checked; the scenario goes on with it mounted again.
+fat_check() {
+  fat_unmount
+  check "fsck.vfat -n finds the card's file system sound $1" fat_sound
+  fat_mount || fail "the FAT32 card mounted again"
 }
 
 # drive <steps file>: the driver plays the steps. Wine's own error channel stays on, so that a
@@ -140,7 +240,7 @@ drive_line_ok() { [[ $(drive_line) =~ ^E:\\\ .{9}\ \[CARD\]$ ]]; }
 # ---- scenarios ----
 
 scenario_first_run() {
-  prepare
+  prepare fat || return
   snapshot before
   drive first_run || return
   check "the drive line has the form E:\\ <type> [CARD]: $(drive_line)" drive_line_ok
@@ -151,7 +251,7 @@ scenario_first_run() {
 }
 
 scenario_second_run() {
-  prepare
+  prepare fat || return
   drive first_run || return
   # A user edit between the runs: its backup must hold the edited bytes, not the archive's.
   printf 'edited by the user\r\n' >>"$E2E_CARD/Skylarch/global.ini"
@@ -167,7 +267,7 @@ scenario_second_run() {
 }
 
 scenario_japanese() {
-  prepare
+  prepare fat || return
   snapshot before
   drive japanese || return
   expect run before --isjp 1 --untick OpenGlobalINIChk
@@ -200,7 +300,7 @@ scenario_cancel() {
 }
 
 scenario_card_failure() {
-  prepare
+  prepare fat || return
   mkdir -p "$E2E_CARD/Skylarch/skin/winbody.bmp" "$E2E_CARD/Skylarch/se"
   printf 'old global\r\n' >"$E2E_CARD/Skylarch/global.ini"
   printf 'old cursor' >"$E2E_CARD/Skylarch/se/cursor.wav"
@@ -323,7 +423,7 @@ room_box() {
 }
 
 scenario_open_global_ini() {
-  prepare
+  prepare fat || return
   mkdir -p "$E2E_CARD/Skylarch"
   printf '; the card'"'"'s own global.ini\r\n[System]\r\nLanguage=1\r\n' >"$E2E_CARD/Skylarch/global.ini"
   snapshot before
@@ -331,6 +431,76 @@ scenario_open_global_ini() {
   expect run before --untick confGlobalINIChk
   check "the card's own global.ini is neither replaced nor backed up" card_is run
   check "Setup.ini holds OpenGlobalINI=1 and global.ini=0" settings_are run
+}
+
+# ---- a setup started again after a failure ----
+
+# The user's older versions of three configuration files.
+user_files=(Skylarch/global.ini Skylarch/font12.glf Skylarch/se/winopen.wav)
+video=holiday.avi
+full_at=Skylarch_SCMS_SuperCard_MicroSD.nds
+
+# Sizes in, the 512-byte clusters they take out.
+in_clusters() { awk '{ n += int(($1 + 511) / 512) } END { print n + 0 }'; }
+# clusters <folder> <file>...
+clusters() { (cd "$1" && shift && stat -c %s "$@") | in_clusters; }
+
+# A nearly full 40 MiB FAT32 card with 512-byte clusters: a video of the user's leaves room for
+# a default setup up to the middle of the fourth ROM image. The first start fails there; the
+# user deletes the video and starts Setup again, which completes. Every file the user had must
+# then be on the card, in the file or in its .bak.
+scenario_card_refilled() {
+  prepare fat 40M -s 1 || return
+  local f free need
+  mkdir -p "$E2E_CARD/Skylarch/se"
+  printf '; the user'"'"'s own global.ini\r\n[System]\r\nLanguage=0\r\n' >"$E2E_CARD/${user_files[0]}"
+  yes "the user's older font12.glf" | head -c 6000 >"$E2E_CARD/${user_files[1]}"
+  yes "the user's winopen.wav" | head -c 3000 >"$E2E_CARD/${user_files[2]}"
+  snapshot before
+  # What the card has free, counted by fsck.vfat (fusefat reports no size), less what a default
+  # setup writes before the middle of the fourth ROM image.
+  fat_unmount
+  free=$(($(fsck.vfat -n "$E2E_IMAGE" | sed -n 's|.* \([0-9]*\)/\([0-9]*\) clusters$|\2 - \1|p')))
+  fat_mount || { fail "the FAT32 card mounted again"; return; }
+  expect sizes before --untick OpenGlobalINIChk
+  need=$(($(find "$E2E_WORK/sizes/card/Skylarch" -type f -exec stat -c %s {} + | in_clusters) -
+    $(clusters "$E2E_WORK/before.card" "${user_files[@]}") + $(clusters "$E2E_WORK/sizes/card" \
+    _BOOT_MP.nds Skylarch_SCCF_SuperCard_CF.nds Skylarch_SCSD_SuperCard_SD.nds) +
+    $(clusters "$E2E_WORK/sizes/card" $full_at) / 2))
+  head -c $(((free - need) * 512)) /dev/zero >"$E2E_CARD/$video" ||
+    { fail "a video of $(((free - need) * 512)) bytes on the card"; return; }
+  echo "  the video takes $(stat -c %s "$E2E_CARD/$video") bytes, leaving $need clusters"
+  drive card_refilled || return
+  fat_check "after the failed start"
+  drive card_refilled_again || return
+  expect again before-again --untick OpenGlobalINIChk
+  check "Setup.log holds the second start's lines (a start deletes the old log)" log_is again
+  check "the card holds the complete setup" card_is again
+  check "each of the user's files is on the card, in the file or in its .bak" user_files_kept
+  check "Setup.ini written by the second start" settings_are again
+}
+
+user_files_kept() {
+  local f bad=0
+  for f in "${user_files[@]}"; do
+    cmp -s "$E2E_WORK/before.card/$f" "$E2E_CARD/$f" && continue
+    cmp -s "$E2E_WORK/before.card/$f" "$E2E_CARD/$f.bak" && continue
+    echo "  the user's $f is neither in $f nor in $f.bak"
+    bad=1
+  done
+  return $bad
+}
+
+# Called by the driver while the error about the full card has been answered. The video goes
+# first, so that the checks need not read it back through fusefat (slow for so large a file).
+hook_card_full() {
+  rm "$E2E_CARD/$video"
+  expect first before --untick OpenGlobalINIChk --fails-at $full_at
+  check "Setup.log ends with the ROM image that found the card full" log_is first
+  check "the files before it are complete, the user's files in their .bak, nothing else" \
+    card_is first
+  check "no settings yet" test ! -e "$E2E_APPDIR/Setup.ini"
+  snapshot before-again
 }
 
 # ---- runs as users live ----
@@ -359,7 +529,7 @@ dpi_is() {
 # dpi_run <dpi> <steps>: a default setup at that density; the prefix goes back to 96 DPI after,
 # since the other scenarios share it.
 dpi_run() {
-  prepare
+  prepare fat || return
   snapshot before
   set_dpi "$1" || { fail "LogPixels $1"; return; }
   drive "$2"
@@ -406,8 +576,11 @@ target_info_is_sjis() {
 }
 
 scenario_japanese_system() {
-  prepare
+  prepare fat || return
   japanese_locale || { fail "no ja_JP.UTF-8 locale (localedef failed)"; return; }
+  # A new file: fusefat frees the cluster of a file cut to nothing and leaves the written bytes
+  # without one (fsck.vfat: "Contains a free cluster").
+  rm "$E2E_CARD/.windows-label"
   printf '%s\n' 'メモリーカード' >"$E2E_CARD/.windows-label"
   snapshot before
   LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 drive japanese_system
@@ -428,7 +601,7 @@ folder_holds() {
 }
 
 scenario_installer_name() {
-  prepare
+  prepare fat || return
   mv "$E2E_APPDIR/Setup.exe" "$E2E_APPDIR/Installer.exe"
   snapshot before
   E2E_EXE=Installer.exe drive installer_name || return
@@ -466,6 +639,13 @@ if [ $# -lt 6 ]; then
   echo "usage: $0 <scenario> <Setup.exe> <driver.exe> <setupdata.bin> <setup-pack> <screenshot root>"
   exit 2
 fi
+# The scenario's mounts (a FAT32 card, a tmpfs) live in a mount namespace of its own. Programs
+# that copy the machine's mounts into namespaces of theirs (tests/wine/i686.sh, of any build on
+# the machine) would otherwise hold a copy of the card, and keep fusefat running, until they
+# end; and a run that is killed leaves no mount behind.
+if [ -z "${E2E_OWN_MOUNTS:-}" ] && unshare --mount --propagation private true 2>/dev/null; then
+  E2E_OWN_MOUNTS=1 exec unshare --mount --propagation private "$BASH" "$0" "$@"
+fi
 export E2E_SCENARIO=$1 E2E_SETUP=$2 E2E_DRIVER=$3 E2E_ARCHIVE=$4 E2E_PACK=$5
 export E2E_SHOTS="$6/$1" E2E_RUN="$here/run.sh" E2E_WINE64=/usr/lib/wine/wine64
 # Built beside the host tools.
@@ -478,6 +658,12 @@ export E2E_PAYLOAD="${E2E_PAYLOAD:-$E2E_WORK/payload}"
 cd "$here/../.." || exit 1
 source scripts/wine-env.sh || exit 1
 
+export E2E_CARD="$E2E_WORK/card"
+# A card left mounted by a killed run outside a namespace of its own goes first; a failing run
+# still unmounts its own.
+if fat_mounted; then fusermount -u "$E2E_CARD" || fusermount -uz "$E2E_CARD"; fi
+trap fat_unmount EXIT
+trap 'exit 130' INT TERM
 rm -rf "$E2E_WORK"
 mkdir -p "$E2E_WORK"
 if [ ! -d "$E2E_PAYLOAD" ]; then
@@ -485,6 +671,12 @@ if [ ! -d "$E2E_PAYLOAD" ]; then
 fi
 
 "scenario_$E2E_SCENARIO"
+if [ -n "$E2E_IMAGE" ]; then
+  from=$EPOCHREALTIME
+  fat_unmount
+  check "fsck.vfat -n finds the card's file system sound at the end" fat_sound
+  echo "  FAT32 card unmounted and checked in $(seconds_since "$from") s"
+fi
 rm -f "$WINEPREFIX/dosdevices/e:"
 echo "Screenshots: $E2E_SHOTS"
 if [ $failures = 0 ]; then echo "PASS $E2E_SCENARIO"; else echo "FAIL $E2E_SCENARIO: $failures failed"; fi

@@ -142,6 +142,8 @@ SetupOutcome ExpectSetup(const ResFile& catalogue, const SetupCase& c) {
     std::string line = "Create ROM image and copy to \"" + c.root + rom.file + "\"";
     if (rom.box == Check::romMPCFChk) line += " for GBAMP/AdMovie";
     out.log.push_back(line);
+    // A full card can stop the attempt at an image as well.
+    if (LowerAscii(rom.file) == LowerAscii(c.failsAt)) return out;
     Put(out.card, rom.file, ExpectedRom(catalogue, rom.bootstrap, rom.id));
   }
   if (!copy("SkylarchMakeIcon.exe", "SkylarchMakeIcon.exe")) return out;
