@@ -30,10 +30,12 @@ class Window;
 // Receives the control's notification code (BN_CLICKED, STN_DBLCLK, ...).
 using Handler = void (*)(Window& window, unsigned code);
 
-// Ids below kLocalIds are the core's controls (Ctl); a window numbers its own from there on.
-inline constexpr int kLocalIds = 100;
+// Table ids below kFirstLocalId are the core's controls (Ctl); a window numbers its own from
+// there on.
+inline constexpr int kFirstLocalId = 64;
+static_assert(kCtlNames.size() <= kFirstLocalId);
 // The table's ids never reach Windows: a control's Win32 id (WM_COMMAND's item, DM_SETDEFID) is
-// its row plus kFirstItemId, clear of IDOK and IDCANCEL.
+// its row plus kFirstItemId, a range of its own, clear of IDOK, IDCANCEL and every table id.
 inline constexpr int kFirstItemId = 100;
 constexpr int Id(Ctl ctl) {
   return static_cast<int>(ctl);

@@ -93,6 +93,16 @@ void Window::FitClient() {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Window::CenterOn(HWND other) {
+  RECT outer{}, mine{};
+  GetWindowRect(other, &outer);
+  GetWindowRect(hwnd_, &mine);
+  const int w = mine.right - mine.left, h = mine.bottom - mine.top;
+  SetWindowPos(hwnd_, nullptr, (outer.left + outer.right - w) / 2,
+               (outer.top + outer.bottom - h) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Window::SetClientHeight96(int height) {
   clientHeight96_ = height;
   FitClient();
