@@ -6,7 +6,7 @@ namespace setup::win {
 
 namespace {
 
-enum Local { Label1 = kLocalIds, ProgressBar1 };
+enum Local { Label1 = kFirstLocalId, ProgressBar1 };
 
 // English only: these captions are never cut to a language.
 using enum Kind;

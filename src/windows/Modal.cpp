@@ -3,16 +3,6 @@
 
 namespace setup::win {
 
-void Window::CenterOn(HWND other) {
-  RECT outer{}, mine{};
-  GetWindowRect(other, &outer);
-  GetWindowRect(hwnd_, &mine);
-  const int w = mine.right - mine.left, h = mine.bottom - mine.top;
-  SetWindowPos(hwnd_, nullptr, (outer.left + outer.right - w) / 2,
-               (outer.top + outer.bottom - h) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 bool Window::RunModal() {
   if (app_.EndRequested()) return false;
   const HWND owner = GetWindow(hwnd_, GW_OWNER);

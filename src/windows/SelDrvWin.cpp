@@ -9,7 +9,7 @@ namespace setup::win {
 
 namespace {
 
-enum Local { TargetDriveLst = kLocalIds, BitBtn1, BitBtn2 };
+enum Local { TargetDriveLst = kFirstLocalId, BitBtn1, BitBtn2 };
 using enum Kind;
 
 // clang-format off

@@ -5,7 +5,7 @@ namespace setup::win {
 namespace {
 
 enum Local {
-  Label2 = kLocalIds,
+  Label2 = kFirstLocalId,
   Label1,
   ENRadioBtn,
   JPRadioBtn,

@@ -4,7 +4,7 @@ namespace setup::win {
 
 namespace {
 
-enum Local { BitBtn1 = kLocalIds };
+enum Local { BitBtn1 = kFirstLocalId };
 using enum Kind;
 
 // clang-format off

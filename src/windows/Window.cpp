@@ -81,7 +81,7 @@ void Window::Create(HWND owner) {
 void Window::ApplyDpi(int dpi) {
   dpi_ = dpi;
   gdi_ = GdiSet::For(dpi);
-  LayoutControls(def_.controls, items_, gdi_, dpi);
+  LayoutControls(def_.controls, items_, gdi_, dpi, def_.clientWidth);
   InvalidateRect(hwnd_, nullptr, TRUE);
   FitClient();
 }
@@ -91,6 +91,16 @@ void Window::FitClient() {
   AdjustRect(rc, Style(), ExStyle(), dpi_);
   SetWindowPos(hwnd_, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Window::CenterOn(HWND other) {
+  RECT outer{}, mine{};
+  GetWindowRect(other, &outer);
+  GetWindowRect(hwnd_, &mine);
+  const int w = mine.right - mine.left, h = mine.bottom - mine.top;
+  SetWindowPos(hwnd_, nullptr, (outer.left + outer.right - w) / 2,
+               (outer.top + outer.bottom - h) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Window::SetClientHeight96(int height) {
@@ -111,7 +121,7 @@ std::string Window::Text(int id) const {
 void Window::SetText(int id, const std::string& text) {
   const HWND item = Item(id);
   SetWindowTextW(item, ToWide(text).c_str());
-  FitToText(def_.controls[RowOf(def_.controls, id)], item, gdi_);
+  FitToText(def_.controls, items_, RowOf(def_.controls, id), gdi_, dpi_, def_.clientWidth);
 }
 
 bool Window::Checked(int id) const {

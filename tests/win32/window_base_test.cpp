@@ -10,9 +10,9 @@
 namespace setup::win {
 namespace {
 
-constexpr int kBoxA = kLocalIds, kBoxB = kLocalIds + 1, kGroup = kLocalIds + 2,
-              kInner1 = kLocalIds + 3, kInner2 = kLocalIds + 4, kOk = kLocalIds + 5,
-              kCancelId = kLocalIds + 6;
+constexpr int kBoxA = kFirstLocalId, kBoxB = kFirstLocalId + 1, kGroup = kFirstLocalId + 2,
+              kInner1 = kFirstLocalId + 3, kInner2 = kFirstLocalId + 4, kOk = kFirstLocalId + 5,
+              kCancelId = kFirstLocalId + 6;
 
 int okClicks = 0, cancelClicks = 0;
 bool endInHandler = false;
