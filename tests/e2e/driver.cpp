@@ -5,7 +5,8 @@
 //
 //   driver.exe --app C:\e2e\x\Setup.exe --script Z:/path/x.steps [--shots /unix/folder]
 //
-// Steps, one a line; "..." groups words, "" inside quotes is one quote, # starts a comment:
+// Steps, one a line; "..." groups words, "" inside quotes is one quote, # starts a comment,
+// "include <name>" stands for the steps of <name>.inc beside the file:
 //   resource <name> <file>       before start: the program's RCDATA resource is replaced
 //   start                        start the program and wait until it is idle
 //   window <class>               wait for a shown, enabled window of the program; it becomes
@@ -23,13 +24,18 @@
 //   rect <caption> <left> <top> <width> <height>   a control's rectangle in the current
 //                                window's client coordinates
 //   pick <prefix>                select the drop-down list's first line with that prefix
-//   selected <prefix>            the drop-down list shows such a line
+//   selected <pattern>           the drop-down list shows such a line (? one character, * any)
 //   message <title> is|contains <text>    answer a message box with OK
 //   save <title> <proposed name> <path>   fill in the save dialog and confirm it
 //   editfile <path>              the current window's edit control shows the file's text
 //   close                        close the current window
 //   alive, exit <code>           the program is running; it ends with that exit code
 //   sh <command>                 a Unix command, which must end with status 0
+//   files <folder> [name]...     the folder holds exactly these files and folders
+//   expect [option]...           one more setup attempt (Setup pressed) with these choices:
+//                                the run pauses while setup-oracle compares the card, the log
+//                                and the settings with what the attempts so far must leave
+//                                (setup-oracle check options; paths from run.sh's E2E_*)
 //   shot <name>                  one more screenshot of the current window
 #include <windows.h>
 
@@ -161,10 +167,6 @@ HWND DescendantById(HWND parent, int id) {
 
 using Words = std::vector<std::string>;
 
-bool On(const std::string& word) {
-  return word == "1";
-}
-
 // The folder holds exactly these names (files and folders).
 void ExpectFolder(const std::string& folder, std::set<std::string> names) {
   WIN32_FIND_DATAW found;
@@ -282,6 +284,17 @@ class Driver {
   void AnswerMessage(const std::wstring& title, const std::string& how, const std::wstring& text);
   void SaveAs(const std::wstring& title, const std::wstring& proposed, const std::wstring& path);
   void ExpectExit(DWORD code);
+  // The current window's client area; any width when width < 0.
+  void ClientIs(long width, long height) {
+    RECT r{};
+    if (!Poll(
+            [&] {
+              return GetClientRect(Current(), &r) && (width < 0 || r.right == width) &&
+                     r.bottom == height;
+            },
+            5000))
+      Fail("client size " + std::to_string(r.right) + " x " + std::to_string(r.bottom));
+  }
   void CompareEditWithFile(const std::wstring& path);
 
   std::wstring app_;
@@ -662,35 +675,20 @@ void Driver::Run(const Words& w) {
            if (TextOf(h) == Widen(w[1])) Fail("control " + Quote(Widen(w[1])) + " is there");
        }},
       {"click", 2, [](Driver& d, W w) { d.Click(d.Control(Widen(w[1]))); }},
-      {"check", 3, [](Driver& d, W w) { d.SetCheck(Widen(w[1]), On(w[2])); }},
+      {"check", 3, [](Driver& d, W w) { d.SetCheck(Widen(w[1]), (w[2] == "1")); }},
       {"checked", 3,
        [](Driver& d, W w) {
          LRESULT state = Send(d.Control(Widen(w[1])), BM_GETCHECK, 0, 0);
-         if ((state == BST_CHECKED) != On(w[2])) Fail(w[1] + " has state " + std::to_string(state));
+         if ((state == BST_CHECKED) != (w[2] == "1"))
+           Fail(w[1] + " has state " + std::to_string(state));
        }},
       {"enabled", 3,
        [](Driver& d, W w) {
-         if ((IsWindowEnabled(d.Control(Widen(w[1]))) != FALSE) != On(w[2]))
+         if ((IsWindowEnabled(d.Control(Widen(w[1]))) != FALSE) != (w[2] == "1"))
            Fail(w[1] + " is not in enabled state " + w[2]);
        }},
-      {"clientheight", 2,
-       [](Driver& d, W w) {
-         RECT r{};
-         if (!d.Poll([&] { return GetClientRect(d.Current(), &r) && r.bottom == std::stol(w[1]); },
-                     5000))
-           Fail("client height " + std::to_string(r.bottom));
-       }},
-      {"clientsize", 3,
-       [](Driver& d, W w) {
-         RECT r{};
-         if (!d.Poll(
-                 [&] {
-                   return GetClientRect(d.Current(), &r) && r.right == std::stol(w[1]) &&
-                          r.bottom == std::stol(w[2]);
-                 },
-                 5000))
-           Fail("client size " + std::to_string(r.right) + " x " + std::to_string(r.bottom));
-       }},
+      {"clientheight", 2, [](Driver& d, W w) { d.ClientIs(-1, std::stol(w[1])); }},
+      {"clientsize", 3, [](Driver& d, W w) { d.ClientIs(std::stol(w[1]), std::stol(w[2])); }},
       {"rect", 6,
        [](Driver& d, W w) {
          RECT r{};

@@ -34,6 +34,8 @@ using namespace setup;
 
 namespace {
 
+using Entries = std::set<std::string>;
+
 std::string ReadAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw Error("cannot read " + path.string());
@@ -41,56 +43,47 @@ std::string ReadAll(const fs::path& path) {
 }
 
 std::string UnixForm(std::string path) {
-  for (char& c : path) c = c == '\\' ? '/' : c;
+  std::replace(path.begin(), path.end(), '\\', '/');
   return path;
 }
 
-// The files by their "/"-separated path, and the folders with a trailing "/". Wine's label file
-// and the FAT volume label (fusefat lists it as an empty file) are not the program's.
-std::map<std::string, std::string> ReadTree(const fs::path& root) {
-  std::map<std::string, std::string> tree;
-  if (!fs::exists(root)) return tree;
-  for (const auto& e : fs::recursive_directory_iterator(root)) {
-    const std::string name = fs::relative(e.path(), root).generic_string();
-    if (name == ".windows-label" || name == "CARD") continue;
-    tree[e.is_directory() ? name + "/" : name] = e.is_directory() ? "" : ReadAll(e.path());
-  }
-  return tree;
-}
-
-test::Tree Files(const std::map<std::string, std::string>& tree) {
+// The card's files by their "\"-separated path; `entries` gets each file as "path NUL bytes" and
+// each folder as "path/". Wine's label file and the FAT volume label (fusefat lists it as an
+// empty file) are not the program's.
+test::Tree ReadCard(const fs::path& root, Entries& entries) {
   test::Tree files;
-  for (const auto& [name, bytes] : tree) {
-    std::string path = name;
-    for (char& c : path) c = c == '/' ? '\\' : c;
-    if (name.back() != '/') files[path] = Bytes(bytes.begin(), bytes.end());
+  for (const auto& e : fs::recursive_directory_iterator(root)) {
+    std::string name = fs::relative(e.path(), root).generic_string();
+    if (name == ".windows-label" || name == "CARD") continue;
+    if (e.is_directory()) {
+      entries.insert(name + "/");
+      continue;
+    }
+    const std::string bytes = ReadAll(e.path());
+    entries.insert(name + '\0' + bytes);
+    std::replace(name.begin(), name.end(), '/', '\\');
+    files[name] = Bytes(bytes.begin(), bytes.end());
   }
   return files;
 }
 
-Check ChoiceNamed(const std::string& name) {
-  for (const ChoiceDef& c : kChoices) {
-    if (c.name == name) return c.id;
-  }
-  throw Error("no choice " + name);
-}
-
-// Reads attempt options from argv[i] on, up to the next --then.
+// One attempt's options from argv[i] on, up to the next --then.
 test::SetupCase Attempt(int& i, int argc, char** argv) {
   test::SetupCase c;
   for (; i + 1 < argc && std::string(argv[i]) != "--then"; i += 2) {
     const std::string option = argv[i], value = argv[i + 1];
-    if (option == "--isjp") {
+    const auto box = std::find_if(kChoices.begin(), kChoices.end(),
+                                  [&](const ChoiceDef& d) { return d.name == value; });
+    if (option == "--isjp")
       c.storedLanguage = std::stoi(value);
-    } else if (option == "--untick") {
-      c.choices.Set(ChoiceNamed(value), false);
-    } else if (option == "--fails-at") {
+    else if (option == "--untick" && box != kChoices.end())
+      c.choices.Set(box->id, false);
+    else if (option == "--fails-at")
       c.failsAt = value;
-    } else if (option == "--refused") {
+    else if (option == "--refused")
       c.refused = value == "1";
-    } else {
-      throw Error("unknown option " + option);
-    }
+    else
+      throw Error("cannot read " + option + " " + value);
   }
   if (i < argc && std::string(argv[i]) != "--then")
     throw Error("no value for " + std::string(argv[i]));
@@ -103,31 +96,34 @@ std::size_t Clusters(const test::Tree& tree) {
   return n;
 }
 
-std::string Recode(const std::string& text, const std::string& codepage) {
+std::string Recode(std::string text, const std::string& codepage) {
   iconv_t cd = iconv_open(codepage.c_str(), "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw Error("no code page " + codepage);
   std::string out(text.size() * 2, '\0');
-  char* in = const_cast<char*>(text.data());
-  char* to = out.data();
+  char *in = text.data(), *to = out.data();
   std::size_t left = text.size(), room = out.size();
-  const bool ok = iconv(cd, &in, &left, &to, &room) != static_cast<std::size_t>(-1);
+  if (cd == reinterpret_cast<iconv_t>(-1) ||
+      iconv(cd, &in, &left, &to, &room) == static_cast<std::size_t>(-1))
+    throw Error("cannot write the log in " + codepage);
   iconv_close(cd);
-  if (!ok) throw Error("cannot write the log in " + codepage);
-  out.resize(out.size() - room);
-  return out;
+  return out.substr(0, out.size() - room);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
 }
 
 // The last line of the driver's output that begins with the prefix, without it.
 std::string Seen(const std::string& log, const std::string& prefix) {
   std::string found;
-  for (std::size_t at = log.find(prefix); at != std::string::npos; at = log.find(prefix, at + 1)) {
-    if (at == 0 || log[at - 1] == '\n') found = log.substr(at + prefix.size());
-  }
-  return found.substr(0, found.find('\n'));
+  for (const auto& line : Lines(log))
+    if (line.rfind(prefix, 0) == 0) found = line.substr(prefix.size());
+  return found;
 }
 
-// The first line one side holds and the other does not; "" when the two are the same. A file's
-// line holds its bytes after a NUL, which the text leaves out.
+// The first entry one side holds and the other does not, up to its NUL; "" when none.
 template <class Set>
 std::string FirstDifference(const Set& want, const Set& got) {
   std::vector<std::string> missing, extra;
@@ -139,20 +135,13 @@ std::string FirstDifference(const Set& want, const Set& got) {
   return "";
 }
 
-// The lines of a text, each CR shown as "|".
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines(1);
-  for (char c : text) {
-    if (c == '\n') lines.emplace_back();
-    if (c != '\n') lines.back().push_back(c == '\r' ? '|' : c);
-  }
-  return lines;
-}
-
-int Check(const std::string& what, const std::string& difference) {
-  std::cout << (difference.empty() ? "  PASS " : "  FAIL ") << what
-            << (difference.empty() ? "" : ": " + difference) << "\n";
-  return difference.empty() ? 0 : 1;
+std::string LogDifference(const std::string& want, const std::string& got) {
+  if (want == got) return "";
+  const auto w = Lines(want), g = Lines(got);
+  const auto at = std::mismatch(w.begin(), w.end(), g.begin(), g.end());
+  return "line " + std::to_string(at.first - w.begin() + 1) + " is \"" +
+         (at.second == g.end() ? "" : *at.second) + "\", expected \"" +
+         (at.first == w.end() ? "" : *at.first) + "\"";
 }
 
 // The box of a card too small names the room needed, more than the room free, which is what the
@@ -169,22 +158,26 @@ std::string RoomBox(const std::string& shown, std::uintmax_t available) {
          std::to_string(free % 10) + " MB free: " + shown;
 }
 
+int Check(const std::string& what, const std::string& difference) {
+  std::cout << (difference.empty() ? "  PASS " : "  FAIL ") << what
+            << (difference.empty() ? "" : ": " + difference) << "\n";
+  return difference.empty() ? 0 : 1;
+}
+
 int CheckRun(const ResFile& catalogue, int argc, char** argv) {
   const fs::path work = argv[3], card = argv[4], program = argv[5];
   const std::string driverLog = ReadAll(work / "driver.log");
-  std::string start, codepage, box;
-  bool refused = false;
+  std::string start, codepage, log, box;
   int i = 6;
-  for (; i + 1 < argc; i += 2) {
-    const std::string option = argv[i];
-    if (option != "--start" && option != "--codepage") break;
-    (option == "--start" ? start : codepage) = argv[i + 1];
-  }
-  std::string log;
+  for (;
+       i + 1 < argc && (argv[i] == std::string("--start") || argv[i] == std::string("--codepage"));
+       i += 2)
+    (argv[i] == std::string("--start") ? start : codepage) = argv[i + 1];
+  Entries want, got;
   std::multiset<std::string> settings, ini;
-  std::set<std::string> tree, onCard;
-  test::Tree files = Files(ReadTree(work / "before"));
-  for (bool banner = false; i <= argc; ++i) {
+  test::Tree files = ReadCard(work / "before", got);
+  bool refused = false;
+  for (; i <= argc; ++i) {
     test::SetupCase c = Attempt(i, argc, argv);
     c.startPath = start;
     c.driveLine = Seen(driverLog, "SELECTED ");
@@ -192,51 +185,37 @@ int CheckRun(const ResFile& catalogue, int argc, char** argv) {
     const test::SetupOutcome out = test::ExpectSetup(catalogue, c);
     files = out.card;
     for (const auto& line : out.log) log += line + "\r\n";
-    if (!out.settings.empty()) settings.clear(), banner = true;
+    if (!out.settings.empty()) settings.clear(), want.insert("Skylarch/banner/");
     for (const auto& [section, keys] : out.settings) {
       for (const auto& [key, value] : keys) settings.insert(section + "." + key + "=" + value);
     }
-    refused = refused || c.refused;
-    if (c.refused) box = RoomBox(Seen(driverLog, "  message "), fs::space(card).available);
-    if (banner && i >= argc) tree.insert("Skylarch/banner/");
+    if (c.refused)
+      refused = true, box = RoomBox(Seen(driverLog, "  message "), fs::space(card).available);
   }
-  // Each file with its bytes, and each folder.
   for (const auto& [path, bytes] : files) {
-    const std::string name = UnixForm(path);
-    tree.insert(name + '\0' + std::string(bytes.begin(), bytes.end()));
-    for (auto at = name.find('/'); at != std::string::npos; at = name.find('/', at + 1))
-      tree.insert(name.substr(0, at + 1));
+    const std::string entry = UnixForm(path) + '\0' + std::string(bytes.begin(), bytes.end());
+    want.insert(entry);
+    for (auto at = entry.find('/'); at < entry.find('\0'); at = entry.find('/', at + 1))
+      want.insert(entry.substr(0, at + 1));
   }
-  for (const auto& [name, bytes] : ReadTree(card))
-    onCard.insert(name.back() == '/' ? name : name + '\0' + bytes);
+  got.clear();
+  ReadCard(card, got);
 
   const auto named = [&](const char* ext) { return fs::path(program).replace_extension(ext); };
-  if (!codepage.empty()) log = Recode(log, codepage);
-  const std::string gotLog = fs::is_regular_file(named(".log")) ? ReadAll(named(".log")) : "";
-  const auto want = Lines(log), got = Lines(gotLog);
-  const auto at = std::mismatch(want.begin(), want.end(), got.begin(), got.end());
-  const std::string logDifference =
-      at.first == want.end() && at.second == got.end()
-          ? ""
-          : "line " + std::to_string(at.first - want.begin() + 1) + " is \"" +
-                (at.second == got.end() ? "" : *at.second) + "\", expected \"" +
-                (at.first == want.end() ? "" : *at.first) + "\"";
-
-  // Sections matched ignoring case, as the profile functions do.
-  std::string section, line;
   std::istringstream text(fs::exists(named(".ini")) ? ReadAll(named(".ini")) : "");
-  while (std::getline(text, line)) {
+  // Sections matched ignoring case, as the profile functions do.
+  for (std::string line, section; std::getline(text, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() > 1 && line.front() == '[' && line.back() == ']') {
+    if (line.size() > 1 && line.front() == '[' && line.back() == ']')
       section = LowerAscii(line.substr(1, line.size() - 2));
-    } else if (line.find('=') != std::string::npos) {
+    else if (line.find('=') != std::string::npos)
       ini.insert(section + "." + line);
-    }
   }
   return Check("the card holds the expected files and folders, byte for byte",
-               FirstDifference(tree, onCard)) +
+               FirstDifference(want, got)) +
          Check(named(".log").filename().string() + " holds the attempts' lines, in order",
-               logDifference) +
+               LogDifference(codepage.empty() ? log : Recode(log, codepage),
+                             fs::is_regular_file(named(".log")) ? ReadAll(named(".log")) : "")) +
          Check(named(".ini").filename().string() + " holds the expected settings",
                settings.empty() && fs::exists(named(".ini")) ? "there should be none"
                                                              : FirstDifference(settings, ini)) +
@@ -248,14 +227,16 @@ int CheckRun(const ResFile& catalogue, int argc, char** argv) {
 int main(int argc, char** argv) {
   try {
     const std::string mode = argc > 3 ? argv[1] : "";
+    Entries ignored;
     if (mode == "kept") {
       int lost = 0;
-      for (const auto& [name, bytes] : Files(ReadTree(argv[2]))) {
+      for (const auto& [name, bytes] : ReadCard(argv[2], ignored)) {
         const fs::path on = fs::path(argv[3]) / UnixForm(name);
-        const fs::path bak = on.string() + ".bak";
-        if ((fs::is_regular_file(on) && ReadAll(on) == std::string(bytes.begin(), bytes.end())) ||
-            (fs::is_regular_file(bak) && ReadAll(bak) == std::string(bytes.begin(), bytes.end())))
-          continue;
+        const auto holds = [&](const fs::path& file) {
+          return fs::is_regular_file(file) &&
+                 ReadAll(file) == std::string(bytes.begin(), bytes.end());
+        };
+        if (holds(on) || holds(on.string() + ".bak")) continue;
         std::cout << "  the user's " << name << " is neither in the file nor in its .bak\n";
         lost = 1;
       }
@@ -268,10 +249,11 @@ int main(int argc, char** argv) {
     const std::string archive = ReadAll(argv[2]);
     ResFile catalogue;
     catalogue.LoadResData(Bytes(archive.begin(), archive.end()), "setupdata", nullptr);
-    if (mode == "check") return CheckRun(catalogue, argc, argv) == 0 ? 0 : 1;
+    if (mode == "check") return CheckRun(catalogue, argc, argv);
     const fs::path card = argv[3];
     int i = mode == "old" ? 4 : 6;
     test::SetupCase c = Attempt(i, argc, argv);
+    c.before = ReadCard(card, ignored);
     if (mode == "old") {
       for (const auto& [path, bytes] : test::ExpectSetup(catalogue, c).card) {
         fs::create_directories((card / UnixForm(path)).parent_path());
@@ -280,19 +262,16 @@ int main(int argc, char** argv) {
       }
       return 0;
     }
-    c.before = Files(ReadTree(card));
     const std::size_t upTo = Clusters(test::ExpectSetup(catalogue, c).card);
-    const std::string at = c.failsAt;
+    const std::string at = c.failsAt, clusters = argv[4];
     c.failsAt.clear();
-    const test::Tree all = test::ExpectSetup(catalogue, c).card;
-    const std::size_t need = upTo - Clusters(c.before) + (all.at(at).size() + 511) / 512 / 2;
-    const std::string clusters = argv[4];
+    const std::size_t need = upTo - Clusters(c.before) +
+                             (test::ExpectSetup(catalogue, c).card.at(at).size() + 511) / 512 / 2;
     const std::size_t free =
         std::stoul(clusters.substr(clusters.find('/') + 1)) - std::stoul(clusters);
     if (need >= free) throw Error("the card has no room to fill");
     std::ofstream out(card / argv[5], std::ios::binary);
-    const std::string block(512, '\0');
-    for (std::size_t n = 0; n < free - need; ++n) out << block;
+    for (std::size_t n = 0; n < free - need; ++n) out << std::string(512, '\0');
     std::cout << "  " << argv[5] << " takes " << (free - need) * 512 << " bytes, leaving " << need
               << " clusters\n";
     return out.flush() ? 0 : 1;
