@@ -232,9 +232,9 @@ int main(int argc, char** argv) {
       int lost = 0;
       for (const auto& [name, bytes] : ReadCard(argv[2], ignored)) {
         const fs::path on = fs::path(argv[3]) / UnixForm(name);
-        const auto holds = [&](const fs::path& file) {
-          return fs::is_regular_file(file) &&
-                 ReadAll(file) == std::string(bytes.begin(), bytes.end());
+        const std::string user(bytes.begin(), bytes.end());
+        const auto holds = [&](const fs::path& f) {
+          return fs::is_regular_file(f) && ReadAll(f) == user;
         };
         if (holds(on) || holds(on.string() + ".bak")) continue;
         std::cout << "  the user's " << name << " is neither in the file nor in its .bak\n";
