@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/Platform.h"
@@ -10,6 +11,9 @@
 namespace setup::win {
 
 namespace {
+
+// The layout keeps its controls this far from their parent's right edge.
+constexpr int kMargin = 8;
 
 HFONT FontOf(const ControlDef& row, const GdiSet& gdi) {
   return (row.flags & kTerminalFont) ? gdi.terminal.get() : gdi.ui.get();
@@ -105,7 +109,7 @@ std::vector<HWND> CreateControls(HWND parent, std::span<const ControlDef> rows) 
 }
 
 void LayoutControls(std::span<const ControlDef> rows, const std::vector<HWND>& items,
-                    const GdiSet& gdi, int dpi) {
+                    const GdiSet& gdi, int dpi, int clientWidth) {
   for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
     const ControlDef& c = rows[row];
     const HWND item = items[row];
@@ -123,7 +127,7 @@ void LayoutControls(std::span<const ControlDef> rows, const std::vector<HWND>& i
       height += Scale(160, dpi);
     }
     MoveWindow(item, Scale(left, dpi), Scale(top, dpi), Scale(c.rect.width, dpi), height, FALSE);
-    FitToText(c, item, gdi);
+    FitToText(rows, items, row, gdi, dpi, clientWidth);
     if (c.flags & (kGlyphOk | kGlyphCancel)) {
       const HICON glyph = (c.flags & kGlyphOk) ? gdi.ok.get() : gdi.cancel.get();
       SendMessageW(item, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph));
@@ -131,10 +135,33 @@ void LayoutControls(std::span<const ControlDef> rows, const std::vector<HWND>& i
   }
 }
 
-void FitToText(const ControlDef& row, HWND item, const GdiSet& gdi) {
-  if (row.rect.width != 0) return;
-  const SIZE size = TextSize(item, TextOf(item), FontOf(row, gdi));
-  SetWindowPos(item, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+void FitToText(std::span<const ControlDef> rows, const std::vector<HWND>& items, int row,
+               const GdiSet& gdi, int dpi, int clientWidth) {
+  const ControlDef& c = rows[row];
+  const bool label = c.kind == Kind::Label && c.rect.width == 0;
+  if (!label && c.kind != Kind::CheckBox && c.kind != Kind::Radio) return;
+  const HWND item = items[row];
+  // The mark's gap to its text is about a digit wide, the focus frame included.
+  const SIZE size = TextSize(item, (label ? L"" : L"0") + TextOf(item), FontOf(c, gdi));
+  const int need = label ? size.cx : CheckMarkWidth(dpi) + size.cx;
+  // The right edge it may reach, at 96 DPI relative to its parent, where the table's rects are.
+  const Rect96* box = c.parent < 0 ? nullptr : &rows[RowOf(rows, c.parent)].rect;
+  int limit = (box ? box->width : clientWidth) - kMargin;
+  const int bottom = c.rect.top + (label ? MulDiv(size.cy, 96, dpi) : c.rect.height);
+  for (const ControlDef& other : rows) {
+    if (other.parent == c.parent && other.rect.left > c.rect.left && other.rect.top < bottom &&
+        c.rect.top < other.rect.top + std::max(other.rect.height, 1))
+      limit = std::min(limit, other.rect.left);
+  }
+  const int origin = box ? box->left : 0;
+  const int room = Scale(origin + limit, dpi) - Scale(origin + c.rect.left, dpi);
+  if (label) {
+    SetWindowPos(item, nullptr, 0, 0, std::min(need, room), size.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  } else if (c.rect.left + c.rect.width <= limit) {
+    SetWindowPos(item, nullptr, 0, 0, std::max(Scale(c.rect.width, dpi), std::min(need, room)),
+                 Scale(c.rect.height, dpi), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   InvalidateRect(item, nullptr, TRUE);
 }
 

@@ -71,11 +71,17 @@ constexpr int RowOf(std::span<const ControlDef> rows, int id) {
 // Creates the rows' controls in tab order, a group box's members right after it; item i
 // belongs to row i. A choice starts with the tick and the enabled state of its table.
 std::vector<HWND> CreateControls(HWND parent, std::span<const ControlDef> rows);
-// Places, sizes and dresses every control for the DPI.
+// Places, sizes and dresses every control for the DPI, in a client area that is clientWidth
+// wide at 96 DPI.
 void LayoutControls(std::span<const ControlDef> rows, const std::vector<HWND>& items,
-                    const GdiSet& gdi, int dpi);
-// A label of width 0 takes the size of its text in its own font.
-void FitToText(const ControlDef& row, HWND item, const GdiSet& gdi);
+                    const GdiSet& gdi, int dpi, int clientWidth);
+// Sizes the row's control to its caption in its own font at the DPI: a label of width 0 takes
+// its text's size; a check box or radio button whose mark, gap and text need more than its
+// designed width grows to the right. Neither reaches past its parent's edge less the layout's
+// margin, nor into a sibling to its right; one whose designed rect already runs under a
+// sibling keeps its designed width.
+void FitToText(std::span<const ControlDef> rows, const std::vector<HWND>& items, int row,
+               const GdiSet& gdi, int dpi, int clientWidth);
 // The window text of a window or control.
 std::wstring TextOf(HWND hwnd);
 

@@ -7,9 +7,10 @@ namespace setup::win {
 
 namespace {
 
-// Both exist from Windows 10 1607 on; older systems fall back to the system-wide DPI.
+// All three exist from Windows 10 1607 on; older systems fall back to the system-wide DPI.
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+using MetricForDpiFn = int(WINAPI*)(int, UINT);
 
 }  // namespace
 
@@ -29,6 +30,12 @@ void AdjustRect(RECT& rc, DWORD style, DWORD exStyle, int dpi) {
   if (!adjust || !adjust(&rc, style, FALSE, exStyle, static_cast<UINT>(dpi))) {
     AdjustWindowRectEx(&rc, style, FALSE, exStyle);
   }
+}
+
+int CheckMarkWidth(int dpi) {
+  static const auto metric = SystemProc<MetricForDpiFn>(L"user32.dll", "GetSystemMetricsForDpi");
+  if (metric) return metric(SM_CXMENUCHECK, static_cast<UINT>(dpi));
+  return MulDiv(GetSystemMetrics(SM_CXMENUCHECK), dpi, SystemDpi());
 }
 
 }  // namespace setup::win

@@ -11,6 +11,8 @@ int SystemDpi();
 int DpiOf(HWND hwnd);
 // Grows a client rectangle to the window rectangle for that DPI.
 void AdjustRect(RECT& rc, DWORD style, DWORD exStyle, int dpi);
+// The width of a check box's or radio button's mark at that DPI.
+int CheckMarkWidth(int dpi);
 inline int Scale(int value, int dpi) {
   return MulDiv(value, dpi, 96);
 }

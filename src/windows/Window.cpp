@@ -81,7 +81,7 @@ void Window::Create(HWND owner) {
 void Window::ApplyDpi(int dpi) {
   dpi_ = dpi;
   gdi_ = GdiSet::For(dpi);
-  LayoutControls(def_.controls, items_, gdi_, dpi);
+  LayoutControls(def_.controls, items_, gdi_, dpi, def_.clientWidth);
   InvalidateRect(hwnd_, nullptr, TRUE);
   FitClient();
 }
@@ -111,7 +111,7 @@ std::string Window::Text(int id) const {
 void Window::SetText(int id, const std::string& text) {
   const HWND item = Item(id);
   SetWindowTextW(item, ToWide(text).c_str());
-  FitToText(def_.controls[RowOf(def_.controls, id)], item, gdi_);
+  FitToText(def_.controls, items_, RowOf(def_.controls, id), gdi_, dpi_, def_.clientWidth);
 }
 
 bool Window::Checked(int id) const {

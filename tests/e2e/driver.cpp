@@ -252,6 +252,7 @@ class Driver {
   HWND WaitWindow(DWORD pid, const std::wstring& cls, const std::wstring& titlePart);
   void Meet(HWND hwnd);
   void Shot(HWND hwnd, const std::string& name);
+  void CheckGlyphs(HWND hwnd, const std::string& file, LONG left, LONG top);
   // Class, Class-2, ...: the first name no earlier picture of this folder has taken, also
   // across several driver runs of one scenario.
   std::string FreeName(const std::string& base) {
@@ -457,6 +458,48 @@ void Driver::Shot(HWND hwnd, const std::string& name) {
                    ".tmp.png' && mv -f '" + file + ".tmp.png' '" + file + "'");
   if (rc != 0) Fail("screenshot " + file + " failed (status " + std::to_string(rc) + ")");
   Out("shot " + file);
+  if (hwnd) CheckGlyphs(hwnd, file, left, top);
+}
+
+// Each enabled button of the program's that carries a glyph must show it in the screenshot: the
+// cross's red on Cancel, the tick's green on OK and Setup. Known by caption, not by BM_GETIMAGE:
+// a button without the common controls 6 refuses the image, and then both would miss it. A
+// route that cannot draw the glyph is named in the failure.
+void Driver::CheckGlyphs(HWND hwnd, const std::string& file, LONG left, LONG top) {
+  if (ClassOf(hwnd) == L"#32770") return;
+  DWORD type = SCS_32BIT_BINARY;
+  GetBinaryTypeW(app_.c_str(), &type);
+  wchar_t qemu[16] = {};
+  GetEnvironmentVariableW(L"SETUP_I686_ROUTE", qemu, 16);
+  const std::string route = type == SCS_64BIT_BINARY        ? "x86-64 Setup.exe under wine64"
+                            : std::wstring(qemu) == L"qemu" ? "i686 Setup.exe through qemu"
+                                                            : "i686 Setup.exe, native";
+  for (HWND button : Descendants(hwnd)) {
+    const std::wstring caption = TextOf(button);
+    const bool red = caption == L"Cancel" || caption == L"キャンセル";
+    if (!red && caption != L"OK" && caption != L"Setup" && caption != L"セットアップ") continue;
+    if (_wcsicmp(ClassOf(button).c_str(), L"Button") != 0 || !IsWindowVisible(button) ||
+        !IsWindowEnabled(button))
+      continue;
+    RECT r{};
+    GetWindowRect(button, &r);
+    if (WindowFromPoint({(r.left + r.right) / 2, (r.top + r.bottom) / 2}) != button) {
+      Out("  glyph of " + Quote(caption) + " not checked: the button is covered");
+      continue;
+    }
+    const std::string crop = std::to_string(r.right - r.left) + "x" +
+                             std::to_string(r.bottom - r.top) + "+" +
+                             std::to_string(r.left - left) + "+" + std::to_string(r.top - top);
+    // txt: lines read "x,y: (r,g,b) ...", so fields 3 to 5 are the channels.
+    const std::string ink =
+        red ? "$3 >= 150 && $4 < 70 && $5 < 70" : "$4 >= 100 && $3 < 70 && $5 < 70";
+    if (RunUnix("convert '" + file + "' -crop " + crop +
+                " +repage -depth 8 txt:- | awk -F'[(,)]' 'NR > 1 && " + ink +
+                " { n++ } END { exit n < 4 }'") != 0)
+      Fail("no " + std::string(red ? "red cross" : "green tick") + " in the button " +
+           Quote(caption) + " of " + file + " (route: " + route + ")");
+    Out("  glyph of " + Quote(caption) + " drawn");
+  }
 }
 
 template <class Match>

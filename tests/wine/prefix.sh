@@ -23,7 +23,7 @@ if [ "${1:-}" = stop ]; then
 fi
 [ $# -eq 1 ] || fail "usage: prefix.sh [stop] <prefix>"
 export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-ready=$WINEPREFIX/.setup-ready-v1
+ready=$WINEPREFIX/.setup-ready-v2
 [ -f "$ready" ] && exit 0
 
 echo "prefix.sh: creating the Wine prefix $WINEPREFIX"
@@ -43,6 +43,21 @@ if [ ! -e "$wow/kernel32.dll" ]; then
   [ -d "$builtins32" ] || fail "no 32-bit Wine DLLs in $builtins32 (install wine32:i386)"
   cp -sn "$builtins32"/* "$wow"/ || fail "cannot link the 32-bit DLLs into $wow"
 fi
+# Nor the x86 side-by-side assemblies: without them a 32-bit program's manifest finds no common
+# controls 6, its buttons are user32's, which refuse an image beside a caption, and no glyph is
+# drawn. Each gets the amd64 assembly's manifest, and the 32-bit builtin for each file.
+sxs=$WINEPREFIX/drive_c/windows/winsxs
+for manifest in "$sxs"/manifests/amd64_*.manifest; do
+  name=$(basename "$manifest" .manifest)
+  x86=x86_${name#amd64_}
+  [ -e "$sxs/manifests/$x86.manifest" ] && continue
+  files=$(sed -n 's/.*<file name="\([^"]*\)".*/\1/p' "$manifest")
+  for file in $files; do [ -f "$builtins32/$file" ] || continue 2; done
+  mkdir -p "$sxs/$x86" || fail "cannot make $sxs/$x86"
+  for file in $files; do ln -sfn "$builtins32/$file" "$sxs/$x86/$file"; done
+  sed 's/processorArchitecture="amd64"/processorArchitecture="x86"/' "$manifest" \
+    >"$sxs/manifests/$x86.manifest" || fail "cannot write $x86.manifest"
+done
 
 # Wine draws the caption buttons with Marlett, which a 64-bit wineboot does not install.
 fonts=$WINEPREFIX/drive_c/windows/Fonts
