@@ -5,7 +5,8 @@
 //
 //   driver.exe --app C:\e2e\x\Setup.exe --script Z:/path/x.steps [--shots /unix/folder]
 //
-// Steps, one a line; "..." groups words, "" inside quotes is one quote, # starts a comment:
+// Steps, one a line; "..." groups words, "" inside quotes is one quote, # starts a comment,
+// "include <name>" stands for the steps of <name>.inc beside the file:
 //   resource <name> <file>       before start: the program's RCDATA resource is replaced
 //   start                        start the program and wait until it is idle
 //   window <class>               wait for a shown, enabled window of the program; it becomes
@@ -23,16 +24,22 @@
 //   rect <caption> <left> <top> <width> <height>   a control's rectangle in the current
 //                                window's client coordinates
 //   pick <prefix>                select the drop-down list's first line with that prefix
-//   selected <prefix>            the drop-down list shows such a line
+//   selected <pattern>           the drop-down list shows such a line (? one character, * any)
 //   message <title> is|contains <text>    answer a message box with OK
 //   save <title> <proposed name> <path>   fill in the save dialog and confirm it
 //   editfile <path>              the current window's edit control shows the file's text
 //   close                        close the current window
 //   alive, exit <code>           the program is running; it ends with that exit code
 //   sh <command>                 a Unix command, which must end with status 0
+//   files <folder> [name]...     the folder holds exactly these files and folders
+//   expect [option]...           one more setup attempt (Setup pressed) with these choices:
+//                                the run pauses while setup-oracle compares the card, the log
+//                                and the settings with what the attempts so far must leave
+//                                (setup-oracle check options; paths from run.sh's E2E_*)
 //   shot <name>                  one more screenshot of the current window
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 #include <stdexcept>
@@ -158,6 +165,26 @@ HWND DescendantById(HWND parent, int id) {
   return nullptr;
 }
 
+using Words = std::vector<std::string>;
+
+// The folder holds exactly these names (files and folders).
+void ExpectFolder(const std::string& folder, std::set<std::string> names) {
+  WIN32_FIND_DATAW found;
+  std::wstring pattern = Widen(folder);
+  if (pattern.back() != L'\\') pattern += L'\\';
+  HANDLE find = FindFirstFileW((pattern + L"*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) Fail("no folder " + folder);
+  std::string extra, missing;
+  do {
+    const std::string name = Narrow(found.cFileName);
+    if (name != "." && name != ".." && !names.erase(name)) extra += " " + name;
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+  for (const auto& name : names) missing += " " + name;
+  if (!extra.empty() || !missing.empty())
+    Fail(folder + " holds also:" + extra + "; lacks:" + missing);
+}
+
 // One script line split into words; "..." groups words, and "" inside quotes is one quote.
 std::vector<std::string> Split(const std::string& line) {
   std::vector<std::string> words;
@@ -203,7 +230,7 @@ class Driver {
     }
   }
 
-  void Run(const std::vector<std::string>& w);
+  void Run(const Words& w);
   void Diagnose();
   bool AppRunning() const {
     return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
@@ -258,6 +285,17 @@ class Driver {
   void AnswerMessage(const std::wstring& title, const std::string& how, const std::wstring& text);
   void SaveAs(const std::wstring& title, const std::wstring& proposed, const std::wstring& path);
   void ExpectExit(DWORD code);
+  // The current window's client area; any width when width < 0.
+  void ClientIs(long width, long height) {
+    RECT r{};
+    if (!Poll(
+            [&] {
+              return GetClientRect(Current(), &r) && (width < 0 || r.right == width) &&
+                     r.bottom == height;
+            },
+            5000))
+      Fail("client size " + std::to_string(r.right) + " x " + std::to_string(r.bottom));
+  }
   void CompareEditWithFile(const std::wstring& path);
 
   std::wstring app_;
@@ -267,6 +305,8 @@ class Driver {
   HWND current_ = nullptr;
   std::set<HWND> shot_;
   int unixRuns_ = 0;
+  // The setup attempts seen so far, as the oracle's options.
+  std::string attempts_;
 };
 
 void Driver::Start() {
@@ -342,12 +382,17 @@ int Driver::RunUnix(const std::string& command) {
   std::wstring statusWin = L"Z:" + Widen(status);
   DeleteFileW(statusWin.c_str());
   std::string script = "(" + command + ") </dev/null; echo $? > '" + status + "'";
+  // Wine splits the command line as Windows does: n backslashes are literal, unless a quote
+  // follows; then they are 2n, and the quote escaped.
   std::wstring cmd = L"/bin/sh -c \"";
+  std::size_t slashes = 0;
   for (wchar_t c : Widen(script)) {
-    if (c == L'"' || c == L'\\') cmd += L'\\';
+    if (c == L'"') cmd.append(slashes + 1, L'\\');
+    slashes = c == L'\\' ? slashes + 1 : 0;
     cmd += c;
   }
-  cmd += L"\"";
+  cmd.append(slashes, L'\\');
+  cmd += L'"';
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -617,111 +662,161 @@ void Driver::Diagnose() {
   }
 }
 
-void Driver::Run(const std::vector<std::string>& w) {
-  const std::string& op = w[0];
-  auto arg = [&](size_t i) -> const std::string& {
-    if (i >= w.size()) Fail("missing argument " + std::to_string(i) + " of " + op);
-    return w[i];
-  };
-  auto warg = [&](size_t i) { return Widen(arg(i)); };
-  if (op == "resource") {
-    ReplaceResource(warg(1), warg(2));
-  } else if (op == "start") {
-    Start();
-  } else if (op == "window") {
-    Meet(WaitWindow(pi_.dwProcessId, warg(1), L""));
-  } else if (op == "foreign") {
-    Meet(WaitWindow(0, warg(1), w.size() > 2 ? warg(2) : L""));
-  } else if (op == "in") {
-    auto shown = TopWindows(pi_.dwProcessId, warg(1));
-    if (shown.empty()) Fail("no window " + arg(1) + " is shown");
-    current_ = shown[0];
-  } else if (op == "gone") {
-    if (!Poll([&] { return TopWindows(pi_.dwProcessId, warg(1)).empty(); }, 5000))
-      Fail("window " + arg(1) + " is still shown");
-  } else if (op == "title") {
-    std::wstring t;
-    if (!Poll([&] { return (t = TextOf(Current())) == warg(1); }, 5000))
-      Fail("title is " + Quote(t));
-  } else if (op == "has") {
-    Control(warg(1));
-  } else if (op == "hasprefix") {
-    ControlByPrefix(warg(1));
-  } else if (op == "lacks") {
-    for (HWND h : Descendants(Current()))
-      if (TextOf(h) == warg(1)) Fail("control " + Quote(warg(1)) + " is there");
-  } else if (op == "click") {
-    Click(Control(warg(1)));
-  } else if (op == "check") {
-    SetCheck(warg(1), arg(2) == "1");
-  } else if (op == "checked") {
-    LRESULT state = Send(Control(warg(1)), BM_GETCHECK, 0, 0);
-    if ((state == BST_CHECKED) != (arg(2) == "1"))
-      Fail(arg(1) + " has state " + std::to_string(state));
-  } else if (op == "enabled") {
-    if ((IsWindowEnabled(Control(warg(1))) != FALSE) != (arg(2) == "1"))
-      Fail(arg(1) + " is not in enabled state " + arg(2));
-  } else if (op == "clientheight") {
-    RECT r{};
-    int want = std::stoi(arg(1));
-    if (!Poll([&] { return GetClientRect(Current(), &r) && r.bottom == want; }, 5000))
-      Fail("client height " + std::to_string(r.bottom));
-  } else if (op == "clientsize") {
-    RECT r{};
-    const LONG w = std::stol(arg(1)), h = std::stol(arg(2));
-    if (!Poll([&] { return GetClientRect(Current(), &r) && r.right == w && r.bottom == h; }, 5000))
-      Fail("client size " + std::to_string(r.right) + " x " + std::to_string(r.bottom));
-  } else if (op == "rect") {
-    RECT r{};
-    GetWindowRect(Control(warg(1)), &r);
-    MapWindowPoints(HWND_DESKTOP, Current(), reinterpret_cast<POINT*>(&r), 2);
-    const std::string got = std::to_string(r.left) + " " + std::to_string(r.top) + " " +
-                            std::to_string(r.right - r.left) + " " +
-                            std::to_string(r.bottom - r.top);
-    if (got != arg(2) + " " + arg(3) + " " + arg(4) + " " + arg(5)) Fail(arg(1) + " is at " + got);
-  } else if (op == "pick") {
-    PickLine(warg(1));
-  } else if (op == "selected") {
-    std::wstring shown = TextOf(Combo());
-    if (shown.compare(0, warg(1).size(), warg(1)) != 0) Fail("the list shows " + Quote(shown));
-    Out("SELECTED " + Narrow(shown));
-  } else if (op == "message") {
-    if (arg(2) != "is" && arg(2) != "contains") Fail("say is or contains");
-    AnswerMessage(warg(1), arg(2), warg(3));
-  } else if (op == "save") {
-    SaveAs(warg(1), warg(2), warg(3));
-  } else if (op == "editfile") {
-    CompareEditWithFile(warg(1));
-  } else if (op == "close") {
-    HWND h = Current();
-    PostMessageW(h, WM_CLOSE, 0, 0);
-    if (!Poll([&] { return !IsWindow(h); }, timeout_)) Fail("window did not close");
-    current_ = nullptr;
-  } else if (op == "alive") {
-    if (!AppRunning()) Fail("the program has ended");
-  } else if (op == "exit") {
-    ExpectExit(static_cast<DWORD>(std::stoul(arg(1))));
-  } else if (op == "sh") {
-    int rc = RunUnix(arg(1));
-    if (rc != 0) Fail("check failed with status " + std::to_string(rc));
-  } else if (op == "shot") {
-    Shot(Current(), arg(1));
-  } else {
-    Fail("unknown step");
-  }
+// Quoted for the Unix shell.
+std::string ShellWord(const std::string& word) {
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
 }
 
-std::vector<std::string> ReadLines(const std::wstring& path) {
-  const std::string bytes = ReadWhole(path);
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t end = bytes.find('\n', start);
-    if (end == std::string::npos) end = bytes.size();
-    lines.push_back(bytes.substr(start, end - start));
-    start = end + 1;
+// A pattern where ? stands for one character and * for any run of them.
+bool Matches(const wchar_t* pattern, const wchar_t* text) {
+  if (*pattern == L'*') return Matches(pattern + 1, text) || (*text && Matches(pattern, text + 1));
+  if (!*text) return !*pattern;
+  return (*pattern == L'?' || *pattern == *text) && Matches(pattern + 1, text + 1);
+}
+
+void Driver::Run(const Words& w) {
+  using W = const Words&;
+  // Each step: its name, the least number of words it takes (itself included), what it does.
+  struct Step {
+    const char* name;
+    std::size_t words;
+    void (*run)(Driver&, W);
+  };
+  static const Step steps[] = {
+      {"resource", 3, [](Driver& d, W w) { d.ReplaceResource(Widen(w[1]), Widen(w[2])); }},
+      {"start", 1, [](Driver& d, W) { d.Start(); }},
+      {"window", 2,
+       [](Driver& d, W w) { d.Meet(d.WaitWindow(d.pi_.dwProcessId, Widen(w[1]), L"")); }},
+      {"foreign", 2,
+       [](Driver& d, W w) {
+         d.Meet(d.WaitWindow(0, Widen(w[1]), w.size() > 2 ? Widen(w[2]) : L""));
+       }},
+      {"in", 2,
+       [](Driver& d, W w) {
+         auto shown = TopWindows(d.pi_.dwProcessId, Widen(w[1]));
+         if (shown.empty()) Fail("no window " + w[1] + " is shown");
+         d.current_ = shown[0];
+       }},
+      {"gone", 2,
+       [](Driver& d, W w) {
+         if (!d.Poll([&] { return TopWindows(d.pi_.dwProcessId, Widen(w[1])).empty(); }, 5000))
+           Fail("window " + w[1] + " is still shown");
+       }},
+      {"title", 2,
+       [](Driver& d, W w) {
+         std::wstring t;
+         if (!d.Poll([&] { return (t = TextOf(d.Current())) == Widen(w[1]); }, 5000))
+           Fail("title is " + Quote(t));
+       }},
+      {"has", 2, [](Driver& d, W w) { d.Control(Widen(w[1])); }},
+      {"hasprefix", 2, [](Driver& d, W w) { d.ControlByPrefix(Widen(w[1])); }},
+      {"lacks", 2,
+       [](Driver& d, W w) {
+         for (HWND h : Descendants(d.Current()))
+           if (TextOf(h) == Widen(w[1])) Fail("control " + Quote(Widen(w[1])) + " is there");
+       }},
+      {"click", 2, [](Driver& d, W w) { d.Click(d.Control(Widen(w[1]))); }},
+      {"check", 3, [](Driver& d, W w) { d.SetCheck(Widen(w[1]), (w[2] == "1")); }},
+      {"checked", 3,
+       [](Driver& d, W w) {
+         LRESULT state = Send(d.Control(Widen(w[1])), BM_GETCHECK, 0, 0);
+         if ((state == BST_CHECKED) != (w[2] == "1"))
+           Fail(w[1] + " has state " + std::to_string(state));
+       }},
+      {"enabled", 3,
+       [](Driver& d, W w) {
+         if ((IsWindowEnabled(d.Control(Widen(w[1]))) != FALSE) != (w[2] == "1"))
+           Fail(w[1] + " is not in enabled state " + w[2]);
+       }},
+      {"clientheight", 2, [](Driver& d, W w) { d.ClientIs(-1, std::stol(w[1])); }},
+      {"clientsize", 3, [](Driver& d, W w) { d.ClientIs(std::stol(w[1]), std::stol(w[2])); }},
+      {"rect", 6,
+       [](Driver& d, W w) {
+         RECT r{};
+         GetWindowRect(d.Control(Widen(w[1])), &r);
+         MapWindowPoints(HWND_DESKTOP, d.Current(), reinterpret_cast<POINT*>(&r), 2);
+         const std::string got = std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+                                 std::to_string(r.right - r.left) + " " +
+                                 std::to_string(r.bottom - r.top);
+         if (got != w[2] + " " + w[3] + " " + w[4] + " " + w[5]) Fail(w[1] + " is at " + got);
+       }},
+      {"pick", 2, [](Driver& d, W w) { d.PickLine(Widen(w[1])); }},
+      {"selected", 2,
+       [](Driver& d, W w) {
+         std::wstring shown = TextOf(d.Combo());
+         if (!Matches(Widen(w[1]).c_str(), shown.c_str())) Fail("the list shows " + Quote(shown));
+         Out("SELECTED " + Narrow(shown));
+       }},
+      {"message", 4,
+       [](Driver& d, W w) {
+         if (w[2] != "is" && w[2] != "contains") Fail("say is or contains");
+         d.AnswerMessage(Widen(w[1]), w[2], Widen(w[3]));
+       }},
+      {"save", 4, [](Driver& d, W w) { d.SaveAs(Widen(w[1]), Widen(w[2]), Widen(w[3])); }},
+      {"editfile", 2, [](Driver& d, W w) { d.CompareEditWithFile(Widen(w[1])); }},
+      {"close", 1,
+       [](Driver& d, W) {
+         HWND h = d.Current();
+         PostMessageW(h, WM_CLOSE, 0, 0);
+         if (!d.Poll([&] { return !IsWindow(h); }, d.timeout_)) Fail("window did not close");
+         d.current_ = nullptr;
+       }},
+      {"alive", 1,
+       [](Driver& d, W) {
+         if (!d.AppRunning()) Fail("the program has ended");
+       }},
+      {"exit", 2, [](Driver& d, W w) { d.ExpectExit(static_cast<DWORD>(std::stoul(w[1]))); }},
+      {"files", 2,
+       [](Driver&, W w) {
+         ExpectFolder(w[1], {w.begin() + 2, w.end()});
+       }},
+      {"sh", 2,
+       [](Driver& d, W w) {
+         if (int rc = d.RunUnix(w[1])) Fail("check failed with status " + std::to_string(rc));
+       }},
+      {"expect", 1,
+       [](Driver& d, W w) {
+         if (!d.attempts_.empty()) d.attempts_ += " --then";
+         for (std::size_t i = 1; i < w.size(); ++i) d.attempts_ += " " + ShellWord(w[i]);
+         const std::size_t cut = d.app_.find_last_of(L'\\') + 1;
+         const std::string run =
+             "\"$E2E_ORACLE\" check \"$E2E_ARCHIVE\" \"$E2E_WORK\" "
+             "\"$E2E_CARD\" \"$E2E_APPDIR\"/" +
+             ShellWord(Narrow(d.app_.substr(cut))) + " --start " +
+             ShellWord(Narrow(d.app_.substr(0, cut))) +
+             " ${E2E_CODEPAGE:+--codepage $E2E_CODEPAGE}" + d.attempts_;
+         if (d.RunUnix(run + " >>\"$E2E_WORK/driver.log\" 2>&1") != 0)
+           Fail("the card, the log or the settings are not as expected");
+       }},
+      {"shot", 2, [](Driver& d, W w) { d.Shot(d.Current(), w[1]); }},
+  };
+  for (const Step& step : steps) {
+    if (w[0] != step.name) continue;
+    if (w.size() < step.words) Fail(w[0] + " takes " + std::to_string(step.words - 1) + " words");
+    return step.run(*this, w);
   }
-  return lines;
+  Fail("unknown step");
+}
+
+// The steps of a file, each with the place it stands ("file:line"); "include <name>" stands for
+// the steps of <name>.inc beside the file.
+void ReadSteps(const std::wstring& path, std::vector<std::pair<std::string, std::string>>& steps) {
+  const std::string bytes = ReadWhole(path);
+  const std::wstring folder = path.substr(0, path.find_last_of(L"\\/") + 1);
+  std::size_t n = 0;
+  for (std::size_t start = 0, end; start < bytes.size(); start = end + 1) {
+    end = std::min(bytes.find('\n', start), bytes.size());
+    std::string line = bytes.substr(start, end - start);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    const std::string where = Narrow(path.substr(folder.size())) + ":" + std::to_string(++n);
+    if (line.rfind("include ", 0) == 0) {
+      ReadSteps(folder + Widen(line.substr(8)) + L".inc", steps);
+    } else if (!line.empty() && line[0] != '#') {
+      steps.emplace_back(where, line);
+    }
+  }
 }
 
 }  // namespace
@@ -739,27 +834,21 @@ int wmain(int argc, wchar_t** argv) {
     Out("usage: driver --app <Setup.exe> --script <steps> [--shots <unix folder>]");
     return 2;
   }
-  std::vector<std::string> lines;
+  std::vector<std::pair<std::string, std::string>> steps;
   try {
-    lines = ReadLines(script);
+    ReadSteps(script, steps);
   } catch (const std::exception& e) {
     Out(std::string("FAIL ") + e.what());
     return 1;
   }
   Out("driver " + Narrow(script));
   Driver driver(app, shots);
-  int checks = 0;
-  for (size_t n = 0; n < lines.size(); ++n) {
-    std::string line = lines[n];
-    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
-    if (line.empty() || line[0] == '#') continue;
+  for (const auto& [where, line] : steps) {
     try {
-      std::vector<std::string> words = Split(line);
-      driver.Run(words);
-      ++checks;
+      driver.Run(Split(line));
       Out("PASS " + line);
     } catch (const std::exception& e) {
-      Out("FAIL line " + std::to_string(n + 1) + ": " + line);
+      Out("FAIL " + where + ": " + line);
       Out("     " + std::string(e.what()));
       driver.Diagnose();
       return 1;
@@ -770,6 +859,6 @@ int wmain(int argc, wchar_t** argv) {
     driver.Diagnose();
     return 1;
   }
-  Out("PASS all " + std::to_string(checks) + " steps");
+  Out("PASS all " + std::to_string(steps.size()) + " steps");
   return 0;
 }
