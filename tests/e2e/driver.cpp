@@ -346,7 +346,9 @@ void Driver::ReplaceResource(const std::wstring& name, const std::wstring& file)
 
 // A window counts once it is visible and enabled: an owner stays disabled while its modal
 // dialog is open, and so is not yet the window the user works with. pid 0 looks at every
-// process (Notepad is started by the program, not by us).
+// process (Notepad is started by the program, not by us). Another process's window gets as long
+// as the program's exit: the i686 command interpreter that starts Notepad takes over 20 s to come
+// up through qemu on a loaded machine.
 HWND Driver::WaitWindow(DWORD pid, const std::wstring& cls, const std::wstring& titlePart) {
   HWND found = nullptr;
   bool ok = Poll(
@@ -359,7 +361,7 @@ HWND Driver::WaitWindow(DWORD pid, const std::wstring& cls, const std::wstring& 
           }
         return pid != 0 && !AppRunning();
       },
-      timeout_);
+      pid ? timeout_ : 3 * timeout_);
   if (!found) {
     std::string why = ok ? "the program ended" : "timed out";
     Fail("no window of class " + Quote(cls) + " (" + why + ")");
