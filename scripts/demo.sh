@@ -15,9 +15,11 @@ bash scripts/deps.sh || exit 1
 if [ -n "${SETUP_WIN32_DIR:-}" ]; then
   win_dir=$SETUP_WIN32_DIR
 else
+  # Only what the demo runs: the tools that pack the payload, Setup.exe and the driver (no test
+  # program, no benchmark).
   win_dir=build/win32
-  cmake --preset host >/dev/null && cmake --build --preset host || exit 1
-  cmake --preset win32 >/dev/null && cmake --build --preset win32 || exit 1
+  cmake --preset host >/dev/null && cmake --build --preset host --target setup-pack standin-payload || exit 1
+  cmake --preset win32 >/dev/null || exit 1
   # A kernel without ia32 emulation runs no 32-bit code (the configuration found which): Wine
   # then runs the x86-64 build.
   SETUP_I686_ROUTE=$(cat build/win32/i686-route)
@@ -25,8 +27,9 @@ else
   if [ "$SETUP_I686_ROUTE" = qemu ]; then
     echo "This kernel runs no 32-bit code: the demo runs the x86-64 build of the same sources."
     win_dir=build/win64
-    cmake --preset win64 -DSETUP_I686_RUNNER=qemu >/dev/null && cmake --build --preset win64 || exit 1
+    cmake --preset win64 -DSETUP_I686_RUNNER=qemu >/dev/null || exit 1
   fi
+  cmake --build --preset "${win_dir#build/}" --target Setup e2e_driver || exit 1
 fi
 setup_exe="$win_dir/Setup.exe"
 driver_exe="$win_dir/tests/e2e/driver.exe"
