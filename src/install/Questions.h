@@ -53,6 +53,8 @@ class Questions : public MainCaption {
   virtual DriveAnswer AskDrive(const DriveList& drives) = 0;
   // The completion dialog; the tick of OpenGlobalINIChk when it closed.
   virtual bool AskCompletion() = 0;
+  // A warning box with Yes and No, No the default; true for Yes.
+  virtual bool AskContinueAnyway(const std::string& warning) = 0;
 
   // All eighteen ticks, shown in their windows or read back from them.
   virtual void ShowChoices(const Choices& choices) = 0;

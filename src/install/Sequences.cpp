@@ -26,6 +26,28 @@ class ControlCaption : public CaptionControl {
   Ctl ctl_;
 };
 
+// Flash cartridges read FAT16 and FAT32 only, and SDXC cards come formatted exFAT: a setup there
+// would complete and the cartridge would find nothing. Other names (NTFS is what Wine reports for
+// every drive) and a failed query tell nothing.
+bool CartridgeCannotRead(Volumes& volumes, const std::string& root) {
+  const auto info = volumes.QueryVolume(root);
+  return info && info->fileSystem == "exFAT";
+}
+
+std::string ExFatText(const std::string& root, bool japanese) {
+  if (japanese) {
+    return root +
+           " は exFAT でフォーマットされています。"
+           "フラッシュカートリッジが読めるのは FAT16 と FAT32 のカードだけなので、"
+           "このセットアップが書き込むものはカートリッジからは見えません。"
+           "先に FAT32 でフォーマットしてください。このままセットアップを続けますか？";
+  }
+  return root +
+         " is formatted as exFAT. Flash cartridges read only FAT16 and FAT32 cards, so the "
+         "cartridge will not find what this setup writes there. Format the card as FAT32 first. "
+         "Continue the setup anyway?";
+}
+
 // What is known of the run before the main window is made.
 RunValues ValuesFor(const std::string& exePath) {
   RunValues values;
@@ -123,6 +145,10 @@ void Sequences::SetupBtnClick() {
   log.WriteLog("StartPath=" + run_.startPath);
   log.WriteLog("TargetPath=" + run_.targetRoot);
   log.WriteLog("TargetInfo=" + drives_.SelectedLine());
+  if (CartridgeCannotRead(services_.volumes, run_.targetRoot) &&
+      !questions_.AskContinueAnyway(ExFatText(run_.targetRoot, language_.MLType == 1))) {
+    return;
+  }
 
   // The writes are planned first: a card too small is refused before anything reaches it.
   const auto shortfall =

@@ -102,6 +102,7 @@ struct VolumeInfo {
   std::uint32_t serialNumber = 0;
   std::uint32_t maxComponentLength = 0;
   std::uint32_t fileSystemFlags = 0;
+  std::string fileSystem;  // "FAT", "FAT32", "exFAT", "NTFS" (every drive under Wine)
 };
 
 // The room on a volume, as a setup plans its writes against it.

@@ -23,6 +23,13 @@ void App::ShowError(const std::string& text) {
   MessageBoxW(BoxOwner(), ToWide(text).c_str(), wideTitle_.c_str(), MB_OK | MB_ICONERROR);
 }
 
+bool App::AskYesNo(const std::string& text) {
+  // After the end request the box would close at once; that answers No.
+  if (endRequested_) return false;
+  return MessageBoxW(BoxOwner(), ToWide(text).c_str(), wideTitle_.c_str(),
+                     MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
 // Allocates nothing, so that it still works when memory has run out.
 void App::ShowErrorText(const wchar_t* text) noexcept {
   if (endRequested_) return;

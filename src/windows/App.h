@@ -22,6 +22,8 @@ class App : public Ui {
 
   // An error message box titled with the application title; the program goes on.
   void ShowError(const std::string& text);
+  // A warning box with Yes and No, No the default; true for Yes.
+  bool AskYesNo(const std::string& text);
 
   // Runs an event handler; any exception stops the handler, not the program, and is shown in
   // the error box.

@@ -50,6 +50,10 @@ bool SetupWindows::AskCompletion() {
   return setupped_.Checked(Id(Check::OpenGlobalINIChk));
 }
 
+bool SetupWindows::AskContinueAnyway(const std::string& warning) {
+  return main_.app().AskYesNo(warning);
+}
+
 void SetupWindows::ShowChoices(const Choices& choices) {
   for (const ChoiceDef& c : kChoices) Owner(ControlOf(c.id)).SetChecked(Id(c.id), choices[c.id]);
 }

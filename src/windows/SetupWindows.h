@@ -23,6 +23,7 @@ class SetupWindows : public Questions {
   std::optional<LanguageAnswer> AskLanguage() override;
   DriveAnswer AskDrive(const DriveList& drives) override;
   bool AskCompletion() override;
+  bool AskContinueAnyway(const std::string& warning) override;
   void ShowChoices(const Choices& choices) override;
   Choices ReadChoices() override;
   std::string Caption(Ctl ctl) override;

@@ -34,6 +34,7 @@ class ScriptedQuestions : public Questions, public LoadProgress {
     return DriveAnswer{true, d.selected, ""};
   };
   std::function<void()> onCompletion = [] {};
+  bool continueAnyway = false;  // the warning box's default, No
 
   void SetMainCaption(const std::string& c) override { mainCaption = c; }
   std::optional<LanguageAnswer> AskLanguage() override {
@@ -50,6 +51,10 @@ class ScriptedQuestions : public Questions, public LoadProgress {
                      captions[Ctl::Msg1Lbl]);
     onCompletion();
     return shown[Check::OpenGlobalINIChk];
+  }
+  bool AskContinueAnyway(const std::string& warning) override {
+    events.push_back("warning " + warning);
+    return continueAnyway;
   }
   void ShowChoices(const Choices& c) override {
     shown = c;

@@ -54,7 +54,7 @@ struct Program {
     module.resources["SETUPDATA"] = test::StandinArchive();
     processes.env["ComSpec"] = "C:\\WINDOWS\\system32\\cmd.exe";
     profile.WriteString("C:\\Tools\\Setup.ini", "system", "isJP", isJP);
-    volumes.drives['E'] = {{"CARD", 2, 255, 0}, 2, true};
+    volumes.drives['E'] = {{"CARD", 2, 255, 0, "FAT32"}, 2, true};
     volumes.files = &fs;
     seq.FormCreate();
     seq.SelDrvFormCreate();

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 
+#include "Expectation.h"
 #include "FakePlatform.h"
 #include "ScriptedQuestions.h"
 #include "TestArchive.h"
@@ -25,8 +26,8 @@ class SequencesTest : public ::testing::Test {
     module.resources["SETUPDATA"] = test::StandinArchive();
     fs.PutFolder("C:\\Tools");
     processes.env["ComSpec"] = "C:\\WINDOWS\\system32\\cmd.exe";
-    volumes.drives['C'] = {{"", 1, 255, 0}, 3, true};
-    volumes.drives['E'] = {{"CARD", 2, 255, 0}, 2, true};
+    volumes.drives['C'] = {{"", 1, 255, 0, "NTFS"}, 3, true};
+    volumes.drives['E'] = {{"CARD", 2, 255, 0, "FAT32"}, 2, true};
   }
 
   void StoreLanguage(const std::string& value) {
@@ -332,6 +333,73 @@ TEST_F(SetupTest, SettingsThatCannotBeSavedLeaveASecondPressToCutTheDialogAgain)
   EXPECT_EQ(windows.Only("completion dialog").size(), 1u);
   EXPECT_EQ(profile.ReadString(kIni, "system", "TargetDrive", ""), "E:\\");
   EXPECT_TRUE(ui.EndRequested());
+}
+
+// Cartridges read FAT16 and FAT32 cards only: an exFAT card is named after the three start lines,
+// before the planning pass reads the card. No leaves the program in the main window; pressed
+// again and answered Yes, the card ends as on any other file system.
+TEST_F(SequencesTest, OnlyAnExFatCardIsQuestionedAndNoWritesNothingFurther) {
+  const struct {
+    const char* fileSystem;  // nullptr: the query fails when Setup is pressed
+    const char* isJP;
+    const char* warning;  // nullptr: nothing is asked
+  } cases[] = {
+      {"FAT", "0", nullptr},
+      {"FAT32", "0", nullptr},
+      {"NTFS", "0", nullptr},
+      {"", "0", nullptr},
+      {nullptr, "0", nullptr},
+      {"exFAT", "0",
+       "E:\\ is formatted as exFAT. Flash cartridges read only FAT16 and FAT32 cards, so the "
+       "cartridge will not find what this setup writes there. Format the card as FAT32 first. "
+       "Continue the setup anyway?"},
+      {"exFAT", "1",
+       "E:\\ は exFAT でフォーマットされています。フラッシュカートリッジが読めるのは FAT16 と "
+       "FAT32 のカードだけなので、このセットアップが書き込むものはカートリッジからは見えません。"
+       "先に FAT32 でフォーマットしてください。このままセットアップを続けますか？"},
+  };
+  test::SetupCase refused;
+  refused.refused = true;
+  const auto startLines = test::ExpectSetup(test::StandinCatalogue(), refused).log;
+  const test::SetupOutcome full = test::ExpectSetup(test::StandinCatalogue(), {});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.fileSystem ? c.fileSystem : "failed query") + " isJP=" + c.isJP);
+    fake::FakeFileSystem f;
+    f.PutFolder("C:\\Tools");
+    fake::FakeProfile p;
+    p.WriteString(kIni, "system", "isJP", c.isJP);
+    fake::FakeVolumes v = volumes;
+    v.drives['E'].info.fileSystem = c.fileSystem ? c.fileSystem : "";
+    fake::FakeUi u;
+    ScriptedQuestions s;
+    s.onDrive = [](const DriveList&) { return DriveAnswer{true, 1, ""}; };
+    Sequences q{Services{f, p, v, processes, module, u}, s};
+    q.FormCreate();
+    q.SelDrvFormCreate();
+    q.StartupTimerTimer();
+    v.drives['E'].answers = c.fileSystem != nullptr;
+    f.journal.clear();
+    p.journal.clear();
+    q.SetupBtnClick();
+    std::vector<std::string> log;
+    if (c.warning) {
+      EXPECT_EQ(s.Only("warning "), std::vector<std::string>{c.warning});
+      EXPECT_EQ(f.Lines(kLog), startLines);
+      EXPECT_EQ(f.journal, std::vector<std::string>(3, std::string("append ") + kLog));
+      EXPECT_TRUE(p.journal.empty());
+      EXPECT_FALSE(u.EndRequested());
+      log = startLines;
+      s.continueAnyway = true;
+      q.SetupBtnClick();
+    }
+    EXPECT_EQ(s.Only("warning ").size(), c.warning ? 2u : 0u);
+    log.insert(log.end(), full.log.begin(), full.log.end());
+    EXPECT_EQ(f.Lines(kLog), log);
+    test::Tree card;
+    for (const auto& path : f.FilesUnder("E:\\")) card[path.substr(3)] = *f.Get(path);
+    EXPECT_EQ(card, full.card);
+    EXPECT_TRUE(u.EndRequested());
+  }
 }
 
 TEST_F(SequencesTest, CancelRequestsTheEndAndWritesNothing) {

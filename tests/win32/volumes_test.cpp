@@ -31,6 +31,8 @@ TEST_F(VolumesTest, MappedDriveAnswersWithItsLabel) {
   ASSERT_TRUE(info.has_value());
   EXPECT_EQ(info->label, label_);
   EXPECT_GT(info->maxComponentLength, 0u);
+  // Wine names every drive's file system NTFS, so no e2e run meets the exFAT question.
+  EXPECT_EQ(info->fileSystem, "NTFS");
   const unsigned type = volumes.DriveType(root_);
   EXPECT_GE(type, 2u);
   EXPECT_LE(type, 6u);
@@ -96,13 +98,15 @@ struct Seen {
 Seen seen;
 
 BOOL WINAPI EmptySlotsButR(LPCWSTR root, LPWSTR label, DWORD labelSize, LPDWORD serial,
-                           LPDWORD maxComponent, LPDWORD flags, LPWSTR, DWORD) {
+                           LPDWORD maxComponent, LPDWORD flags, LPWSTR fileSystem,
+                           DWORD fileSystemSize) {
   seen.volumeModes.push_back(GetThreadErrorMode());
   if (root[0] != L'R') {
     SetLastError(ERROR_NOT_READY);
     return FALSE;
   }
   lstrcpynW(label, L"SLOT", static_cast<int>(labelSize));
+  if (fileSystem) lstrcpynW(fileSystem, L"exFAT", static_cast<int>(fileSystemSize));
   *serial = 1;
   *maxComponent = 255;
   *flags = 0;
@@ -135,6 +139,7 @@ TEST(VolumeQueries, RunWithoutCriticalErrorBoxesAndRestoreTheThreadsMode) {
     const auto lines = BuildDriveList(volumes);
     EXPECT_EQ(lines, std::vector<std::string>{"R:\\ Removable [SLOT]"});
     EXPECT_EQ(seen.volumeModes.size(), 26u);
+    EXPECT_EQ(volumes.QueryVolume("R:\\").value_or(VolumeInfo{}).fileSystem, "exFAT");
     EXPECT_FALSE(seen.typeModes.empty());
     for (const DWORD mode : seen.volumeModes) EXPECT_TRUE(mode & SEM_FAILCRITICALERRORS) << mode;
     for (const DWORD mode : seen.typeModes) EXPECT_TRUE(mode & SEM_FAILCRITICALERRORS) << mode;

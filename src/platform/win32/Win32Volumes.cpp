@@ -25,16 +25,18 @@ class NoCriticalErrorBox {
 
 std::optional<VolumeInfo> Win32Volumes::QueryVolume(const std::string& root) {
   const NoCriticalErrorBox noBox;
-  wchar_t label[261];
-  label[0] = L'\0';
+  wchar_t label[261], fileSystem[261];
+  label[0] = fileSystem[0] = L'\0';
   DWORD serial = 0, maxComponent = 0, flags = 0;
-  if (!volumeQuery_(ToWide(root).c_str(), label, 261, &serial, &maxComponent, &flags, nullptr, 0))
+  if (!volumeQuery_(ToWide(root).c_str(), label, 261, &serial, &maxComponent, &flags, fileSystem,
+                    261))
     return std::nullopt;
   VolumeInfo info;
   info.label = ToUtf8(std::wstring_view(label, wcsnlen(label, 261)));
   info.serialNumber = serial;
   info.maxComponentLength = maxComponent;
   info.fileSystemFlags = flags;
+  info.fileSystem = ToUtf8(std::wstring_view(fileSystem, wcsnlen(fileSystem, 261)));
   return info;
 }
 
