@@ -122,7 +122,7 @@ TEST_F(FileInstallTest, LockedFileFailsBeforeAnythingIsLoggedOrWritten) {
 
 TEST_F(FileInstallTest, FullCardAtTheBackupKeepsTheOldFile) {
   fs.PutFile("E:\\Skylarch\\global.ini", "old content");
-  fs.SetFreeSpaceBelow("E:\\", 4);
+  fs.Mount("E:\\", 512, 2 * 512);  // the folder and the file fill the card
   const std::string text =
       ErrorOf([&] { CopyResFile(ctx, "Skylarch\\", "E:\\Skylarch\\", "global.ini"); });
   EXPECT_NE(text.find("E:\\Skylarch\\global.ini.bak"), std::string::npos) << text;
@@ -132,7 +132,7 @@ TEST_F(FileInstallTest, FullCardAtTheBackupKeepsTheOldFile) {
 
 TEST_F(FileInstallTest, FullCardAtTheTargetKeepsACompleteBackup) {
   fs.PutFile("E:\\Skylarch\\global.ini", "old content");
-  fs.SetFreeSpaceBelow("E:\\", std::string("old content").size() + 10);
+  fs.Mount("E:\\", 512, 3 * 512);  // room for the backup beside the folder and the file
   const std::string text =
       ErrorOf([&] { CopyResFile(ctx, "Skylarch\\", "E:\\Skylarch\\", "global.ini"); });
   EXPECT_NE(text.find("\"E:\\Skylarch\\global.ini\""), std::string::npos) << text;

@@ -221,7 +221,7 @@ TEST_F(RomBuilderTest, MissingMarkerIsToldAndTheImageStillWritten) {
 
 TEST_F(RomBuilderTest, FullCardStopsAtThatImageAndKeepsEarlierOnes) {
   TickOnly({Check::romMPCFChk, Check::romSCCFChk, Check::romSCSDChk});
-  fs.SetFreeSpaceBelow("E:\\", 323136 + 1000);
+  fs.Mount("E:\\", 1, 323136 + 1000);
   const std::string text = ErrorOf([&] { CreateROMImages(ctx); });
   EXPECT_NE(text.find("E:\\Skylarch_SCCF_SuperCard_CF.nds"), std::string::npos) << text;
   EXPECT_EQ(fs.Get("E:\\_BOOT_MP.nds"), StandinEntry("_BOOT_MP.nds"));
