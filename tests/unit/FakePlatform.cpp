@@ -48,59 +48,52 @@ void FakeFileSystem::PutFolder(const std::string& path) {
 
 void FakeFileSystem::Mount(const std::string& root, std::uint64_t clusterSize,
                            std::uint64_t totalBytes) {
-  const std::string key = Key(root);
-  std::erase_if(volumes_, [&](const Volume& v) { return v.root == key; });
-  volumes_.push_back(Volume{key, clusterSize, totalBytes, 0});
-  volumes_.back().leastFree = Free(volumes_.size() - 1);
+  volumes_[Key(root)] = Volume{clusterSize, totalBytes, 0};
+  volumes_[Key(root)].leastFree = Free(Key(root));
 }
 
-std::optional<std::size_t> FakeFileSystem::VolumeOf(const std::string& key) const {
-  std::optional<std::size_t> deepest;
-  for (std::size_t i = 0; i < volumes_.size(); ++i) {
-    const std::string& root = volumes_[i].root;
+std::string FakeFileSystem::VolumeOf(const std::string& key) const {
+  std::string deepest;
+  for (const auto& [root, volume] : volumes_) {
     const bool below = key.size() > root.size() && key.starts_with(root) &&
                        (root.back() == '\\' || key[root.size()] == '\\');
-    if (below && (!deepest || root.size() > volumes_[*deepest].root.size())) deepest = i;
+    if (below && root.size() > deepest.size()) deepest = root;
   }
   return deepest;
 }
 
-std::uint64_t FakeFileSystem::Free(std::size_t volume) const {
-  const Volume& v = volumes_[volume];
+std::uint64_t FakeFileSystem::Free(const std::string& root) const {
+  const Volume& v = volumes_.at(root);
   std::uint64_t taken = 0;
   for (const auto& [key, node] : files_) {
-    if (VolumeOf(key) == volume) taken += v.Whole(node.data.size());
+    if (VolumeOf(key) == root) taken += v.Whole(node.data.size());
   }
   for (const auto& key : folders_) {
-    if (VolumeOf(key) == volume) taken += v.clusterSize;
+    if (VolumeOf(key) == root) taken += v.clusterSize;
   }
   return v.total - std::min(taken, v.total);
 }
 
 bool FakeFileSystem::Room(const std::string& path, std::uint64_t bytes, std::uint64_t over) {
-  const auto i = VolumeOf(Key(path));
-  if (!i) return true;
-  Volume& v = volumes_[*i];
+  const std::string root = VolumeOf(Key(path));
+  if (root.empty()) return true;
+  Volume& v = volumes_[root];
   const std::uint64_t more = v.Whole(over + bytes) - v.Whole(over);
-  const std::uint64_t free = Free(*i);
+  const std::uint64_t free = Free(root);
   if (more > free) return false;
   v.leastFree = std::min(v.leastFree, free - more);
   return true;
 }
 
 std::optional<VolumeSpace> FakeFileSystem::SpaceOf(const std::string& root) const {
-  for (std::size_t i = 0; i < volumes_.size(); ++i) {
-    const Volume& v = volumes_[i];
-    if (v.root == Key(root)) return VolumeSpace{v.clusterSize, Free(i), v.total};
-  }
-  return std::nullopt;
+  const auto it = volumes_.find(Key(root));
+  if (it == volumes_.end()) return std::nullopt;
+  return VolumeSpace{it->second.clusterSize, Free(it->first), it->second.total};
 }
 
 std::uint64_t FakeFileSystem::LeastFree(const std::string& root) const {
-  for (const Volume& v : volumes_) {
-    if (v.root == Key(root)) return v.leastFree;
-  }
-  return 0;
+  const auto it = volumes_.find(Key(root));
+  return it == volumes_.end() ? 0 : it->second.leastFree;
 }
 
 std::optional<Bytes> FakeFileSystem::Get(const std::string& path) const {

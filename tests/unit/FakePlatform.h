@@ -8,7 +8,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "install/Questions.h"
@@ -81,18 +80,17 @@ class FakeFileSystem : public FileSystem {
   std::optional<Fault> Begin(const std::string& op, const std::string& path);
   std::optional<Fault> FaultOf(const std::string& path) const;
   struct Volume {
-    std::string root;  // as Key() gives it
     std::uint64_t clusterSize, total, leastFree;
     std::uint64_t Whole(std::uint64_t bytes) const {
       return (bytes + clusterSize - 1) / clusterSize * clusterSize;
     }
   };
-  // The volume a path (as Key() gives it) is on, by index.
-  std::optional<std::size_t> VolumeOf(const std::string& key) const;
-  std::uint64_t Free(std::size_t volume) const;
+  // The root of the volume a path (as Key() gives it) is on, "" when it is on none.
+  std::string VolumeOf(const std::string& key) const;
+  std::uint64_t Free(const std::string& root) const;
   // Whether bytes more, written beyond the first over bytes of a file, fit on path's volume.
   bool Room(const std::string& path, std::uint64_t bytes, std::uint64_t over = 0);
-  std::vector<Volume> volumes_;
+  std::map<std::string, Volume> volumes_;  // by root, as Key() gives it
   struct Armed {
     std::size_t index;
     Fault fault;
