@@ -8,30 +8,29 @@
 
 namespace setup {
 
-WritePlan::Target WritePlan::Look(const std::string& path, const Bytes* want, bool keep) {
-  const std::string key = LowerAscii(path);
+WritePlan::Target WritePlan::Read(FileReader& files, const std::string& path, const Bytes* want,
+                                  bool keep) {
   Target found;
-  if (const auto p = planned_.find(key); p != planned_.end()) {
-    found.exists = true;
-    found.size = p->second;
-    return found;
-  }
-  Target& kept = looked_[key];
-  kept = Target{};
-  const auto size = files_->FileSize(path);
-  kept.exists = size.has_value();
-  kept.size = size.value_or(0);
+  const auto size = files.FileSize(path);
+  found.exists = size.has_value();
+  found.size = size.value_or(0);
   // A file of another size cannot hold the bytes; it is read only for its backup.
   if (size && (keep || (want && want->size() == *size))) {
-    Bytes now = files_->ReadWholeFile(path);
-    kept.size = now.size();
-    kept.same = want && *want == now;
-    if (keep && !kept.same) kept.bytes = std::move(now);
+    Bytes now = files.ReadWholeFile(path);
+    found.size = now.size();
+    found.same = want && *want == now;
+    if (keep && !found.same) found.bytes = std::move(now);
   }
-  found.exists = kept.exists;
-  found.same = kept.same;
-  found.size = kept.size;
   return found;
+}
+
+WritePlan::Target WritePlan::Look(const std::string& path, const Bytes* want, bool keep) {
+  const std::string key = LowerAscii(path);
+  if (const auto p = planned_.find(key); p != planned_.end()) {
+    return Target{true, false, p->second, {}};
+  }
+  const Target& kept = looked_[key] = Read(*files_, path, want, keep);
+  return Target{kept.exists, kept.same, kept.size, {}};
 }
 
 void WritePlan::Folders(const std::string& path) {
@@ -104,9 +103,7 @@ WritePlan::Target InstallingSink::Look(const std::string& path, const Bytes* wan
   if (plan_) {
     if (auto target = plan_->Take(path)) return std::move(*target);
   }
-  WritePlan once(fs_);
-  once.Look(path, want, keep);
-  return std::move(*once.Take(path));
+  return WritePlan::Read(fs_, path, want, keep);
 }
 
 void InstallingSink::Write(const std::string& path, ByteView data) {

@@ -29,6 +29,9 @@ class WritePlan {
     Bytes bytes;  // kept only for a backup
   };
 
+  // What path holds compared with want, read without a plan; the bytes are kept when keep is
+  // set and they differ.
+  static Target Read(FileReader& files, const std::string& path, const Bytes* want, bool keep);
   // Planning pass. Compares the target with want, null when there is nothing to install,
   // reading it only when it has want's size or keep is set (a file this plan writes earlier is
   // not read, and counts as different). The bytes stay here for the installing pass when keep
