@@ -19,6 +19,7 @@ class SetupLog;
 
 class WritePlan {
  public:
+  // The targets are read through files, which cannot write.
   explicit WritePlan(FileReader& files) : files_(&files) {}
 
   // What a target holds, compared with the bytes to install there.
