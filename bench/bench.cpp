@@ -120,11 +120,10 @@ std::optional<VolumeSpace> SpaceOf(const fs::path& folder) {
 void Install(FileSystem& files, const ResFile& catalogue, Ui& ui, const Choices& choices,
              MainCaption& caption, const fs::path& card) {
   SetupLog log(files, caption, (card / "Setup.log").string());
-  WritePlan plan;
   // Windows-form root with its trailing "\"; the POSIX file system maps it to "/".
-  InstallContext ctx{files, catalogue, ui, choices, log, card.string() + "\\", &plan};
-  if (PlanInstallation(ctx, SpaceOf(card))) throw std::runtime_error("no room for the bench");
-  InstallSteps(ctx);
+  if (InstallPlanned(files, log, ui, catalogue, choices, card.string() + "\\", SpaceOf(card))) {
+    throw std::runtime_error("no room for the bench");
+  }
 }
 
 }  // namespace

@@ -108,10 +108,14 @@ std::int32_t ResFile::FindResFile(const std::string& name) const {
   return -1;
 }
 
+std::string NoFileFound(const std::string& name) {
+  return "no file found. [" + name + "]";
+}
+
 bool ResFile::GetResData(const std::string& name, Tresdata& res, Ui& ui) const {
   const std::int32_t i = FindResFile(name);
   if (i == -1) {
-    FatalReport(ui, "no file found. [" + name + "]");
+    FatalReport(ui, NoFileFound(name));
     return false;
   }
   GetResData(i, res);

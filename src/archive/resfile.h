@@ -38,6 +38,9 @@ class LoadProgress {
   virtual void SetPosition(std::int32_t position) = 0;
 };
 
+// What a missing entry is reported as.
+std::string NoFileFound(const std::string& name);
+
 class ResFile {
  public:
   std::vector<TFile> ResFiles;

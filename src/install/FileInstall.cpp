@@ -27,48 +27,14 @@ void RefuseNoFolder(const std::string& folder, const std::string& file) {
 
 void CreateTargetFolders(InstallContext& ctx, const std::string& folder, const std::string& file) {
   RefuseNoFolder(folder, file);
-  MakeFolders(ctx, folder);
-}
-
-void MakeFolders(InstallContext& ctx, const std::string& folder) {
-  if (ctx.Planning()) {
-    ctx.plan->Folders(ctx.fs, folder);
-  } else {
-    ctx.fs.CreateFolders(folder);
-  }
+  ctx.sink.Folders(folder);
 }
 
 const Bytes* EntryBytes(InstallContext& ctx, const std::string& name, bool report) {
   const std::int32_t index = ctx.catalogue.FindResFile(name);
   if (index >= 0) return &ctx.catalogue.ResFiles[static_cast<std::size_t>(index)].data;
-  if (report && !ctx.Planning()) {
-    Tresdata none;
-    ctx.catalogue.GetResData(name, none, ctx.ui);
-  }
+  if (report) ctx.sink.Tell(NoFileFound(name), true);
   return nullptr;
-}
-
-WritePlan::Target LookAtTarget(InstallContext& ctx, const std::string& path, const Bytes* want,
-                               bool keep) {
-  if (ctx.Planning()) return ctx.plan->Look(ctx.fs, path, want, keep);
-  if (ctx.plan) {
-    if (auto target = ctx.plan->Take(path)) return std::move(*target);
-  }
-  WritePlan once;
-  once.Look(ctx.fs, path, want, keep);
-  return std::move(*once.Take(path));
-}
-
-void WriteTarget(InstallContext& ctx, const std::string& path, ByteView data) {
-  if (ctx.Planning()) {
-    ctx.plan->Write(ctx.fs, path, data.size());
-  } else {
-    ctx.fs.WriteWholeFile(path, data);
-  }
-}
-
-void Announce(InstallContext& ctx, const std::string& line) {
-  if (!ctx.Planning()) ctx.log.WriteLog(line);
 }
 
 void CopyResFile(InstallContext& ctx, const std::string& prefix, const std::string& folder,
@@ -79,28 +45,20 @@ void CopyResFile(InstallContext& ctx, const std::string& prefix, const std::stri
   const bool backups = ctx.choices[Check::sysExistBackupChk];
   // A target that already holds the entry's bytes gets no backup: its .bak keeps the user's
   // own bytes from before, whether this setup is a retry, a new start or a repeat.
-  const WritePlan::Target now = LookAtTarget(ctx, target, entry, backups);
+  const WritePlan::Target now = ctx.sink.Look(target, entry, backups);
   if (backups && now.exists && !now.same) {
     const std::string backup = target + ".bak";
-    Announce(ctx, "Create backup to " + Quoted(backup));
-    // While planning, the old bytes wait in the plan; only their size counts here.
-    if (ctx.Planning()) {
-      ctx.plan->Write(ctx.fs, backup, now.size);
-    } else {
-      ctx.fs.WriteWholeFile(backup, now.bytes);
-    }
+    ctx.sink.Log("Create backup to " + Quoted(backup));
+    ctx.sink.BackUp(backup, now);
   }
 
-  Announce(ctx, "copy " + Quoted(prefix + name) + " to " + Quoted(target));
+  ctx.sink.Log("copy " + Quoted(prefix + name) + " to " + Quoted(target));
   if (now.same) return;
   // A missing entry leaves an existing file as it was; the end of the program has been
   // requested by then.
-  if (!entry) {
-    EntryBytes(ctx, prefix + name, true);
-    return;
-  }
-  MakeFolders(ctx, folder);  // a folder that cannot be made fails the write below
-  WriteTarget(ctx, target, *entry);
+  if (!entry) return ctx.sink.Tell(NoFileFound(prefix + name), true);
+  ctx.sink.Folders(folder);  // a folder that cannot be made fails the write below
+  ctx.sink.Write(target, *entry);
 }
 
 void CopyResFolder(InstallContext& ctx, const std::string& prefix, const std::string& folder) {

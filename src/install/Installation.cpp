@@ -18,21 +18,25 @@ void InstallSteps(InstallContext& ctx) {
   CopyConfFiles(ctx);
   CreateROMImages(ctx);
   CopyResFile(ctx, "", ctx.targetRoot, "SkylarchMakeIcon.exe");
-  MakeFolders(ctx, ctx.targetRoot + "Skylarch\\banner\\");
+  ctx.sink.Folders(ctx.targetRoot + "Skylarch\\banner\\");
 }
 
-std::optional<Shortfall> PlanInstallation(InstallContext& ctx,
-                                          const std::optional<VolumeSpace>& space) {
-  struct Planning {
-    explicit Planning(InstallContext& c) : ctx(c) { ctx.planning = true; }
-    ~Planning() { ctx.planning = false; }
-    InstallContext& ctx;
-  } planning(ctx);
+std::optional<Shortfall> InstallPlanned(FileSystem& fs, SetupLog& log, Ui& ui,
+                                        const ResFile& catalogue, const Choices& choices,
+                                        const std::string& targetRoot,
+                                        const std::optional<VolumeSpace>& space) {
+  WritePlan plan(fs);
+  PlanningSink planning(plan);
+  InstallContext planned{planning, catalogue, choices, targetRoot};
+  InstallSteps(planned);
+  if (space && space->totalBytes != 0) {
+    const std::uint64_t need = plan.Peak(space->clusterSize);
+    if (need > space->freeBytes) return Shortfall{need, space->freeBytes};
+  }
+  InstallingSink installing(fs, log, ui, &plan);
+  InstallContext ctx{installing, catalogue, choices, targetRoot};
   InstallSteps(ctx);
-  if (!space || space->totalBytes == 0) return std::nullopt;
-  const std::uint64_t need = ctx.plan->Peak(space->clusterSize);
-  if (need <= space->freeBytes) return std::nullopt;
-  return Shortfall{need, space->freeBytes};
+  return std::nullopt;
 }
 
 std::string NoRoomText(const std::string& root, const Shortfall& shortfall, bool japanese) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "install/FileInstall.h"
+#include "install/SetupLog.h"
 
 namespace setup {
 
@@ -19,13 +20,15 @@ struct Shortfall {
   std::uint64_t free = 0;
 };
 
-// Runs the steps as a planning pass over ctx.plan, which must be set: the targets are read,
-// nothing is logged, told or written. Afterwards ctx is ready for the installing pass. The
-// shortfall when the peak does not fit into the free space; nullopt when it fits, when the
-// space is unknown (its query failed), or when the volume reports a total size of 0 (FUSE's
-// FAT driver under Wine reports no sizes at all).
-std::optional<Shortfall> PlanInstallation(InstallContext& ctx,
-                                          const std::optional<VolumeSpace>& space);
+// Steps 5 to 8 planned before the first of them writes: run once into a plan (the targets are
+// read; nothing is logged, told or written), then, when the card has room, run again to install.
+// The shortfall, with nothing written, when the peak does not fit into the free space. The
+// steps install when the space is unknown (its query failed) or the volume reports a total
+// size of 0 (FUSE's FAT driver under Wine reports no sizes at all).
+std::optional<Shortfall> InstallPlanned(FileSystem& fs, SetupLog& log, Ui& ui,
+                                        const ResFile& catalogue, const Choices& choices,
+                                        const std::string& targetRoot,
+                                        const std::optional<VolumeSpace>& space);
 
 // The error of a card too small, in English or Japanese: the drive, the room needed rounded up
 // and the room free rounded down to a tenth of a MB (MiB, as Windows counts), so that the

@@ -15,7 +15,7 @@ constexpr std::int32_t kMarkerSize = 8;
 constexpr std::int32_t kIdSize = 4;
 
 // Writes the ID after the first marker; false when there is none.
-bool Patch(std::uint8_t* image, std::int32_t size, const std::string& adapterId) {
+bool Patch(std::uint8_t* image, std::int32_t size, std::string_view adapterId) {
   // Every start at which marker and ID fit, up to size - 12, so a marker near the end is found;
   // memchr skips to the next candidate.
   const std::int32_t last = size - kMarkerSize - kIdSize;
@@ -29,6 +29,12 @@ bool Patch(std::uint8_t* image, std::int32_t size, const std::string& adapterId)
     return true;
   }
   return false;
+}
+
+std::string NoMarker(std::string_view adapterId) {
+  std::string text = "アダプタIDが見つかりませんでした。(";
+  text.append(adapterId) += ")";
+  return text;
 }
 
 }  // namespace
@@ -59,7 +65,7 @@ void CreateROMImage(InstallContext& ctx, const RomRow& row) {
   std::string line = "Create ROM image and copy to \"" + path + "\"";
   // Only the first row's image keeps the program image's own name; its line says what it is for.
   if (&row == &kRomRows[0]) line += " for " + std::string(row.cartridge);
-  Announce(ctx, line);
+  ctx.sink.Log(line);
   CreateTargetFolders(ctx, ctx.targetRoot, path);
 
   // The image is put together in memory and written in one piece: a missing entry leaves no
@@ -75,21 +81,14 @@ void CreateROMImage(InstallContext& ctx, const RomRow& row) {
   const std::size_t at = image.size();
   image.insert(image.end(), program->begin(), program->end());
   const auto size = static_cast<std::int32_t>(program->size());
-  // The planning pass builds the same image but tells nothing; the installing pass tells.
-  if (ctx.Planning()) {
-    Patch(image.data() + at, size, std::string(row.adapterId));
-  } else {
-    PatchAdapterID(image.data() + at, size, std::string(row.adapterId), ctx.ui);
-  }
+  if (!Patch(image.data() + at, size, row.adapterId)) ctx.sink.Tell(NoMarker(row.adapterId), false);
   // An image that is there already is not written again.
-  if (LookAtTarget(ctx, path, &image, false).same) return;
-  WriteTarget(ctx, path, image);
+  if (ctx.sink.Look(path, &image, false).same) return;
+  ctx.sink.Write(path, image);
 }
 
 void PatchAdapterID(std::uint8_t* image, std::int32_t size, const std::string& adapterId, Ui& ui) {
-  if (!Patch(image, size, adapterId)) {
-    ui.ShowMessage("アダプタIDが見つかりませんでした。(" + adapterId + ")");
-  }
+  if (!Patch(image, size, adapterId)) ui.ShowMessage(NoMarker(adapterId));
 }
 
 }  // namespace setup

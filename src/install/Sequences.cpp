@@ -151,11 +151,10 @@ void Sequences::SetupBtnClick() {
   }
 
   // The writes are planned first: a card too small is refused before anything reaches it.
-  WritePlan plan;
-  InstallContext ctx{services_.fs, catalogue_, ui, choices_, log, run_.targetRoot, &plan};
-  const auto shortfall = PlanInstallation(ctx, services_.volumes.QuerySpace(run_.targetRoot));
+  const auto shortfall =
+      InstallPlanned(services_.fs, log, ui, catalogue_, choices_, run_.targetRoot,
+                     services_.volumes.QuerySpace(run_.targetRoot));
   if (shortfall) throw Error(NoRoomText(run_.targetRoot, *shortfall, language_.MLType == 1));
-  InstallSteps(ctx);
 
   questions_.SetDialogTitle(Dialog::Setupped, kAppTitle);
   Localise(kSetuppedLocalised);

@@ -51,10 +51,11 @@ inline std::string ReplacementPath(const std::string& path) {
   return path + ".setup~";
 }
 
-// Files and folders. Paths are UTF-8 in Windows form ("E:\Skylarch\global.ini").
-class FileSystem {
+// Reading files and folders, all that a planning pass may do to the card. Paths are UTF-8 in
+// Windows form ("E:\Skylarch\global.ini").
+class FileReader {
  public:
-  virtual ~FileSystem() = default;
+  virtual ~FileReader() = default;
   // A file, not a folder, exists at path.
   virtual bool FileExists(const std::string& path) = 0;
   virtual bool FolderExists(const std::string& path) = 0;
@@ -62,6 +63,11 @@ class FileSystem {
   virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
   // Opens an existing file for reading with no sharing and reads it whole.
   virtual Bytes ReadWholeFile(const std::string& path) = 0;
+};
+
+// Files and folders, read and written.
+class FileSystem : public FileReader {
+ public:
   // Replaces the file's content with data, or leaves it exactly as it was: the bytes go to
   // ReplacementPath(path) (no sharing), are flushed to the medium and closed, and only then
   // does that file take the target's place. Any failure (create, short write on a full card,

@@ -46,31 +46,54 @@ void FakeFileSystem::PutFolder(const std::string& path) {
   MakeFolders(path, false);
 }
 
-void FakeFileSystem::SetVolume(const std::string& root, std::uint64_t clusterSize,
-                               std::uint64_t freeBytes, std::uint64_t totalBytes) {
-  volume_ = Volume{Key(root), clusterSize, freeBytes, totalBytes, freeBytes};
+void FakeFileSystem::Mount(const std::string& root, std::uint64_t clusterSize,
+                           std::uint64_t totalBytes) {
+  volumes_[Key(root)] = Volume{clusterSize, totalBytes, 0};
+  volumes_[Key(root)].leastFree = Free(Key(root));
 }
 
-std::optional<VolumeSpace> FakeFileSystem::SpaceOf(const std::string& root) const {
-  if (!volume_ || Key(root) != volume_->root) return std::nullopt;
-  return VolumeSpace{volume_->clusterSize, volume_->free, volume_->total};
+std::string FakeFileSystem::VolumeOf(const std::string& key) const {
+  std::string deepest;
+  for (const auto& [root, volume] : volumes_) {
+    const bool below = key.size() > root.size() && key.starts_with(root) &&
+                       (root.back() == '\\' || key[root.size()] == '\\');
+    if (below && root.size() > deepest.size()) deepest = root;
+  }
+  return deepest;
 }
 
-bool FakeFileSystem::OnVolume(const std::string& path) const {
-  return volume_ && Key(path).starts_with(volume_->root);
+std::uint64_t FakeFileSystem::Free(const std::string& root) const {
+  const Volume& v = volumes_.at(root);
+  std::uint64_t taken = 0;
+  for (const auto& [key, node] : files_) {
+    if (VolumeOf(key) == root) taken += v.Whole(node.data.size());
+  }
+  for (const auto& key : folders_) {
+    if (VolumeOf(key) == root) taken += v.clusterSize;
+  }
+  return v.total - std::min(taken, v.total);
 }
 
-bool FakeFileSystem::Claim(const std::string& path, std::uint64_t bytes) {
-  if (!OnVolume(path)) return true;
-  const std::uint64_t need = volume_->Whole(bytes);
-  if (need > volume_->free) return false;
-  volume_->free -= need;
-  volume_->leastFree = std::min(volume_->leastFree, volume_->free);
+bool FakeFileSystem::Room(const std::string& path, std::uint64_t bytes, std::uint64_t over) {
+  const std::string root = VolumeOf(Key(path));
+  if (root.empty()) return true;
+  Volume& v = volumes_[root];
+  const std::uint64_t more = v.Whole(over + bytes) - v.Whole(over);
+  const std::uint64_t free = Free(root);
+  if (more > free) return false;
+  v.leastFree = std::min(v.leastFree, free - more);
   return true;
 }
 
-void FakeFileSystem::Unclaim(const std::string& path, std::uint64_t bytes) {
-  if (OnVolume(path)) volume_->free += volume_->Whole(bytes);
+std::optional<VolumeSpace> FakeFileSystem::SpaceOf(const std::string& root) const {
+  const auto it = volumes_.find(Key(root));
+  if (it == volumes_.end()) return std::nullopt;
+  return VolumeSpace{it->second.clusterSize, Free(it->first), it->second.total};
+}
+
+std::uint64_t FakeFileSystem::LeastFree(const std::string& root) const {
+  const auto it = volumes_.find(Key(root));
+  return it == volumes_.end() ? 0 : it->second.leastFree;
 }
 
 std::optional<Bytes> FakeFileSystem::Get(const std::string& path) const {
@@ -159,25 +182,6 @@ Bytes FakeFileSystem::ReadWholeFile(const std::string& path) {
   return it->second.data;
 }
 
-bool FakeFileSystem::Reserve(const std::string& path, std::size_t size) {
-  if (freeSpace_ && *freeSpace_ < size) return false;
-  for (const auto& [prefix, space] : freeSpaceBelow_) {
-    if (StartsWithNoCase(path, prefix) && space < size) return false;
-  }
-  if (freeSpace_) *freeSpace_ -= size;
-  for (auto& [prefix, space] : freeSpaceBelow_) {
-    if (StartsWithNoCase(path, prefix)) space -= size;
-  }
-  return true;
-}
-
-void FakeFileSystem::Release(const std::string& path, std::size_t size) {
-  if (freeSpace_) *freeSpace_ += size;
-  for (auto& [prefix, space] : freeSpaceBelow_) {
-    if (StartsWithNoCase(path, prefix)) space += size;
-  }
-}
-
 // As on Windows with a temporary file renamed over the target: the new bytes need room beside
 // the old ones, and any failure leaves the old content exactly as it was.
 void FakeFileSystem::WriteWholeFile(const std::string& path, ByteView data) {
@@ -188,39 +192,25 @@ void FakeFileSystem::WriteWholeFile(const std::string& path, ByteView data) {
   if (fault == Fault::WriteProtect) throw CreateError(path, kProtected);
   if (folders_.count(Key(path)) || IsDriveRoot(Key(path))) throw CreateError(path, kDenied);
   if (!ParentExists(path)) throw CreateError(path, kNoPath);
-  if (fault == Fault::Full || !Reserve(path, data.size())) throw WriteError(path, kFull);
   // The new clusters are taken while the old file still holds its own; the rename frees them.
-  if (!Claim(path, data.size())) {
-    Release(path, data.size());
-    throw WriteError(path, kFull);
-  }
+  if (fault == Fault::Full || !Room(path, data.size())) throw WriteError(path, kFull);
   auto& node = files_[Key(path)];
   if (node.name.empty()) node.name = path;
-  Release(path, node.data.size());
-  Unclaim(path, node.data.size());
   node.data.assign(data.begin(), data.end());
 }
 
 void FakeFileSystem::AppendLine(const std::string& path, const std::string& line) {
   auto fault = Begin("append", path);
   if (!fault) fault = FaultOf(path);
-  if (fault == Fault::Refuse) throw Error("I/O error: " + path + ": " + kDenied);
-  if (fault == Fault::Lock) throw Error("I/O error: " + path + ": " + kLocked);
-  if (fault == Fault::WriteProtect) throw Error("I/O error: " + path + ": " + kProtected);
-  if (!ParentExists(path)) throw Error("I/O error: " + path + ": " + kNoPath);
+  if (fault == Fault::Refuse) throw OpenError(path, kDenied);
+  if (fault == Fault::Lock) throw OpenError(path, kLocked);
+  if (fault == Fault::WriteProtect) throw OpenError(path, kProtected);
+  if (!ParentExists(path)) throw OpenError(path, kNoPath);
   const std::string text = line + "\r\n";
   const auto old = files_.find(Key(path));
   const std::size_t oldSize = old == files_.end() ? 0 : old->second.data.size();
   // Appending keeps the file's clusters and takes more only as it grows past them.
-  const std::uint64_t growth =
-      OnVolume(path) ? volume_->Whole(oldSize + text.size()) - volume_->Whole(oldSize) : 0;
-  if (fault == Fault::Full || !Reserve(path, text.size())) {
-    throw Error("I/O error: " + path + ": " + kFull);
-  }
-  if (!Claim(path, growth)) {
-    Release(path, text.size());
-    throw Error("I/O error: " + path + ": " + kFull);
-  }
+  if (fault == Fault::Full || !Room(path, text.size(), oldSize)) throw WriteError(path, kFull);
   auto& node = files_[Key(path)];
   if (node.name.empty()) node.name = path;
   node.data.insert(node.data.end(), text.begin(), text.end());
@@ -230,8 +220,6 @@ bool FakeFileSystem::DeleteFile(const std::string& path) {
   if (Begin("delete", path) || FaultOf(path)) return false;
   const auto it = files_.find(Key(path));
   if (it == files_.end()) return false;
-  Release(path, it->second.data.size());
-  Unclaim(path, it->second.data.size());
   files_.erase(it);
   return true;
 }
@@ -251,7 +239,7 @@ bool FakeFileSystem::MakeFolders(const std::string& path, bool counted) {
     const std::string key = Key(part);
     if (IsDriveRoot(key) || folders_.count(key)) continue;
     if (files_.count(key) || FaultOf(part)) return false;
-    if (counted && !Claim(part, 1)) return false;
+    if (counted && !Room(part, 1)) return false;
     folders_.insert(key);
   }
   return true;
@@ -351,7 +339,10 @@ ByteView FakeModule::Resource(const std::string& name) {
   std::string upper = name;
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   const auto it = resources.find(upper);
-  if (it == resources.end()) throw Error("Resource " + name + " not found");
+  if (it == resources.end()) {
+    throw Error("Cannot load resource \"" + name +
+                "\". The specified resource name cannot be found in the image file.");
+  }
   return it->second;
 }
 

@@ -8,7 +8,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "install/Questions.h"
@@ -38,22 +37,17 @@ class FakeFileSystem : public FileSystem {
   void SetFault(const std::string& path, Fault fault);
   // Every write of a path below prefix fails (a write-protected card).
   void WriteProtectBelow(const std::string& prefix) { protectedPrefixes_.push_back(prefix); }
-  // From now on only so many more bytes fit on the medium; writes beyond that are short.
-  void SetFreeSpace(std::size_t bytes) { freeSpace_ = bytes; }
-  // The same for the paths below prefix only (a full card while the log's drive has room).
-  void SetFreeSpaceBelow(const std::string& prefix, std::size_t bytes) {
-    freeSpaceBelow_.emplace_back(prefix, bytes);
-  }
-  // From now on the volume of root ("E:\") counts whole clusters, as a FAT card does: a file
-  // takes its size rounded up, a folder one cluster, a replacement holds the old and the new
-  // clusters until its rename; what does not fit into freeBytes fails as on a full card. What
-  // is there already, and PutFile and PutFolder, take nothing of it.
-  void SetVolume(const std::string& root, std::uint64_t clusterSize, std::uint64_t freeBytes,
-                 std::uint64_t totalBytes);
-  // What the volume of root reports, nullopt when it has none.
+  // From now on the paths below root (a drive such as "E:\", or a folder with a limit of its
+  // own) are a volume counted as a FAT card counts: a file takes its size in whole clusters, a
+  // folder one cluster, a replacement its old and new clusters until its rename, and what does
+  // not fit into totalBytes beside the volume's files fails as on a full card. A cluster size
+  // of 1 counts exact bytes. A path is on the deepest volume above it; PutFile and PutFolder
+  // take room unchecked.
+  void Mount(const std::string& root, std::uint64_t clusterSize, std::uint64_t totalBytes);
+  // What the volume mounted at root reports, nullopt when there is none.
   std::optional<VolumeSpace> SpaceOf(const std::string& root) const;
-  // The least free room the volume has had since SetVolume.
-  std::uint64_t LeastFree() const { return volume_ ? volume_->leastFree : 0; }
+  // The least free room that volume has had since it was mounted.
+  std::uint64_t LeastFree(const std::string& root) const;
   // The operation with this number (counted from 0 over read, write, append, delete and mkdir
   // calls, from now on) meets the fault, once; a failed mkdir makes no folder.
   void FailOperation(std::size_t index, Fault fault) { armed_ = Armed{operations_ + index, fault}; }
@@ -80,27 +74,23 @@ class FakeFileSystem : public FileSystem {
   };
   static std::string Key(const std::string& path);
   bool ParentExists(const std::string& path) const;
-  // Folders on the volume take a cluster each when counted.
+  // Counted folders need room on their volume.
   bool MakeFolders(const std::string& path, bool counted);
   // Counts and records the operation; the armed fault when this is its turn.
   std::optional<Fault> Begin(const std::string& op, const std::string& path);
   std::optional<Fault> FaultOf(const std::string& path) const;
-  // Takes the room for size more bytes, false when the medium has less.
-  bool Reserve(const std::string& path, std::size_t size);
-  void Release(const std::string& path, std::size_t size);
-  // Takes the whole clusters of bytes on the volume, false when they are not free; and gives
-  // them back. Paths off the volume take nothing.
-  bool Claim(const std::string& path, std::uint64_t bytes);
-  void Unclaim(const std::string& path, std::uint64_t bytes);
   struct Volume {
-    std::string root;  // as Key() gives it
-    std::uint64_t clusterSize, free, total, leastFree;
+    std::uint64_t clusterSize, total, leastFree;
     std::uint64_t Whole(std::uint64_t bytes) const {
       return (bytes + clusterSize - 1) / clusterSize * clusterSize;
     }
   };
-  bool OnVolume(const std::string& path) const;
-  std::optional<Volume> volume_;
+  // The root of the volume a path (as Key() gives it) is on, "" when it is on none.
+  std::string VolumeOf(const std::string& key) const;
+  std::uint64_t Free(const std::string& root) const;
+  // Whether bytes more, written beyond the first over bytes of a file, fit on path's volume.
+  bool Room(const std::string& path, std::uint64_t bytes, std::uint64_t over = 0);
+  std::map<std::string, Volume> volumes_;  // by root, as Key() gives it
   struct Armed {
     std::size_t index;
     Fault fault;
@@ -111,8 +101,6 @@ class FakeFileSystem : public FileSystem {
   std::set<std::string> folders_;
   std::map<std::string, Fault> faults_;
   std::vector<std::string> protectedPrefixes_;
-  std::optional<std::size_t> freeSpace_;
-  std::vector<std::pair<std::string, std::size_t>> freeSpaceBelow_;
 };
 
 // Private-profile files kept in memory: sections and keys match ignoring ASCII case, a read

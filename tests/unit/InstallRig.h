@@ -9,6 +9,7 @@
 #include "FakePlatform.h"
 #include "TestArchive.h"
 #include "install/FileInstall.h"
+#include "install/SetupLog.h"
 
 namespace setup::test {
 
@@ -37,7 +38,9 @@ struct InstallRig {
   Choices choices;
   fake::FakeCaption caption;
   SetupLog log{fs, caption, kLog};
-  InstallContext ctx{fs, StandinCatalogue(), ui, choices, log, "E:\\"};
+  InstallingSink sink{fs, log, ui};
+  std::string root = "E:\\";
+  InstallContext ctx{sink, StandinCatalogue(), choices, root};
 };
 
 }  // namespace setup::test

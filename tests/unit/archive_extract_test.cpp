@@ -158,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ExtractAll, ShortWriteIsAnErrorNamingTheFile) {
   FakeFileSystem fs;
   FakeUi ui;
-  fs.SetFreeSpace(1000);  // the first bootstrap fits, the second does not
+  fs.Mount("C:\\", 1, 1000);  // the first bootstrap fits, the second does not
   try {
     ExtractAll(test::StandinCatalogue(), fs, ui, kOut);
     FAIL() << "a full medium went unnoticed";

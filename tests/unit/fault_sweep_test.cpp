@@ -225,17 +225,18 @@ TEST(RoomCheck, ExactPeakCompletesAndOneClusterShortIsRefusedBeforeAnyWrite) {
       const std::string what = std::to_string(cluster) + (card == &empty ? " empty" : " used");
       // The peak as the card's own accounting counts it during a setup with room to spare.
       FakeFileSystem probe = *card;
-      probe.SetVolume(kCard, cluster, roomy, 2 * roomy);
+      probe.Mount(kCard, cluster, roomy);
+      const std::uint64_t free = probe.SpaceOf(kCard)->freeBytes;
       Program measured(probe, true);
       ASSERT_FALSE(measured.PressSetup()) << what;
-      const std::uint64_t peak = roomy - measured.fs.LeastFree();
+      const std::uint64_t peak = free - measured.fs.LeastFree(kCard);
       std::printf("peak of a default setup, %s card, %llu-byte clusters: %llu bytes\n",
                   card == &empty ? "empty" : "used", static_cast<unsigned long long>(cluster),
                   static_cast<unsigned long long>(peak));
 
       for (const bool isShort : {false, true}) {
         FakeFileSystem start = *card;
-        start.SetVolume(kCard, cluster, peak - (isShort ? cluster : 0), 2 * roomy);
+        start.Mount(kCard, cluster, roomy - free + peak - (isShort ? cluster : 0));
         Program program(start, true, isShort && cluster == 512 ? "1" : "0");
         const auto error = program.PressSetup();
         if (!isShort) {

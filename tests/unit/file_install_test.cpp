@@ -122,7 +122,7 @@ TEST_F(FileInstallTest, LockedFileFailsBeforeAnythingIsLoggedOrWritten) {
 
 TEST_F(FileInstallTest, FullCardAtTheBackupKeepsTheOldFile) {
   fs.PutFile("E:\\Skylarch\\global.ini", "old content");
-  fs.SetFreeSpaceBelow("E:\\", 4);
+  fs.Mount("E:\\", 512, 2 * 512);  // the folder and the file fill the card
   const std::string text =
       ErrorOf([&] { CopyResFile(ctx, "Skylarch\\", "E:\\Skylarch\\", "global.ini"); });
   EXPECT_NE(text.find("E:\\Skylarch\\global.ini.bak"), std::string::npos) << text;
@@ -132,7 +132,7 @@ TEST_F(FileInstallTest, FullCardAtTheBackupKeepsTheOldFile) {
 
 TEST_F(FileInstallTest, FullCardAtTheTargetKeepsACompleteBackup) {
   fs.PutFile("E:\\Skylarch\\global.ini", "old content");
-  fs.SetFreeSpaceBelow("E:\\", std::string("old content").size() + 10);
+  fs.Mount("E:\\", 512, 3 * 512);  // room for the backup beside the folder and the file
   const std::string text =
       ErrorOf([&] { CopyResFile(ctx, "Skylarch\\", "E:\\Skylarch\\", "global.ini"); });
   EXPECT_NE(text.find("\"E:\\Skylarch\\global.ini\""), std::string::npos) << text;
@@ -179,7 +179,7 @@ TEST_F(FileInstallTest, DeeperSubFoldersAreRecreated) {
                                                {"skin\\dark\\b.bmp", B("B")},
                                                {"skin\\dark\\x\\c.bmp", B("C")},
                                                {"skinny.bmp", B("no")}});
-  InstallContext c{fs, catalogue, ui, choices, log, "E:\\"};
+  InstallContext c{sink, catalogue, choices, root};
   CopyResFolder(c, "skin\\", "E:\\S\\skin\\");
   EXPECT_EQ(fs.FilesUnder("E:\\"),
             (std::vector<std::string>{"E:\\S\\skin\\a.bmp", "E:\\S\\skin\\dark\\b.bmp",
@@ -224,12 +224,12 @@ TEST_F(FileInstallTest, NoBoxTickedDoesNothingAtAll) {
   for (int i = 0; i < kCheckCount; ++i) choices.Set(static_cast<Check>(i), false);
   CopyConfFiles(ctx);
   EXPECT_TRUE(fs.journal.empty());
-  ctx.targetRoot.clear();
+  root.clear();
   EXPECT_NO_THROW(CopyConfFiles(ctx));
 }
 
 TEST_F(FileInstallTest, EmptyTargetRootIsRefused) {
-  ctx.targetRoot.clear();
+  root.clear();
   const std::string text = ErrorOf([&] { CopyConfFiles(ctx); });
   EXPECT_NE(text.find("Skylarch\\"), std::string::npos) << text;
   EXPECT_EQ(fs.journal, std::vector<std::string>{});

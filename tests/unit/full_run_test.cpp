@@ -40,9 +40,8 @@ class FullRunTest : public ::testing::Test {
     log.WriteLog("StartPath=C:\\Tools\\");
     log.WriteLog("TargetPath=E:\\");
     log.WriteLog("TargetInfo=E:\\ Removable [CARD]");
-    plan = WritePlan();
-    EXPECT_FALSE(PlanInstallation(ctx, std::nullopt));
-    InstallSteps(ctx);
+    EXPECT_FALSE(
+        InstallPlanned(fs, log, ui, test::StandinCatalogue(), choices, "E:\\", std::nullopt));
   }
   // What the card's files were written to since the last call.
   std::vector<std::string> CardWrites() {
@@ -72,8 +71,6 @@ class FullRunTest : public ::testing::Test {
   Choices choices;
   fake::FakeCaption caption;
   SetupLog log{fs, caption, kLog};
-  WritePlan plan;
-  InstallContext ctx{fs, test::StandinCatalogue(), ui, choices, log, "E:\\", &plan};
 };
 
 TEST_F(FullRunTest, DefaultRunOnAnEmptyCard) {

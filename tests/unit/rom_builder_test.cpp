@@ -165,7 +165,7 @@ TEST_F(RomBuilderTest, ExistingImageIsReplacedWithoutBackup) {
 }
 
 TEST_F(RomBuilderTest, ImagesGoBelowAFolderRootToo) {
-  ctx.targetRoot = "E:\\cards\\a\\";
+  root = "E:\\cards\\a\\";
   TickOnly({Check::romM3CFChk});
   CreateROMImages(ctx);
   EXPECT_EQ(fs.Get("E:\\cards\\a\\Skylarch_M3CF_M3_CF.nds")->size(), 323648u);
@@ -175,16 +175,16 @@ TEST_F(RomBuilderTest, MissingBootstrapSkipsOnlyItsRows) {
   auto files = std::vector<PayloadFile>{{"_BOOT_MP.nds", StandinEntry("_BOOT_MP.nds")},
                                         {kM3, StandinEntry(kM3)}};
   const ResFile catalogue = test::CatalogueOf(files);
-  InstallContext c{fs, catalogue, ui, choices, log, "E:\\"};
   TickOnly({Check::romMPCFChk, Check::romSCCFChk, Check::romSCSDChk, Check::romM3CFChk});
   fs.PutFile("E:\\Skylarch_SCSD_SuperCard_SD.nds", "older image");
   // Planned first, as a setup does: the planning pass tells nothing and writes nothing.
-  WritePlan plan;
-  c.plan = &plan;
-  c.planning = true;
-  CreateROMImages(c);
+  WritePlan plan(fs);
+  PlanningSink planning(plan);
+  InstallContext planned{planning, catalogue, choices, root};
+  CreateROMImages(planned);
   EXPECT_TRUE(ui.messages.empty());
-  c.planning = false;
+  InstallingSink installing(fs, log, ui, &plan);
+  InstallContext c{installing, catalogue, choices, root};
   CreateROMImages(c);
   EXPECT_EQ(ui.messages, std::vector<std::string>(2, std::string("no file found. [") + kSC + "]"));
   EXPECT_EQ(ui.endRequests, 2);
@@ -197,7 +197,7 @@ TEST_F(RomBuilderTest, MissingBootstrapSkipsOnlyItsRows) {
 
 TEST_F(RomBuilderTest, MissingProgramImageWritesNothing) {
   const ResFile catalogue = test::CatalogueOf({{kSC, StandinEntry(kSC)}});
-  InstallContext c{fs, catalogue, ui, choices, log, "E:\\"};
+  InstallContext c{sink, catalogue, choices, root};
   TickOnly({Check::romSCCFChk, Check::romMMCFChk});
   CreateROMImages(c);
   EXPECT_EQ(ui.messages, std::vector<std::string>(2, "no file found. [_BOOT_MP.nds]"));
@@ -208,7 +208,7 @@ TEST_F(RomBuilderTest, MissingMarkerIsToldAndTheImageStillWritten) {
   Bytes program = B(std::string(100, 'p'));
   const ResFile catalogue =
       test::CatalogueOf({{"_BOOT_MP.nds", program}, {kSC, B(std::string(512, 'b'))}});
-  InstallContext c{fs, catalogue, ui, choices, log, "E:\\"};
+  InstallContext c{sink, catalogue, choices, root};
   TickOnly({Check::romSCSDChk, Check::romEWSDChk});
   CreateROMImages(c);
   EXPECT_EQ(ui.messages, (std::vector<std::string>{std::string(kNoMarker) + "SCSD)",
@@ -221,7 +221,7 @@ TEST_F(RomBuilderTest, MissingMarkerIsToldAndTheImageStillWritten) {
 
 TEST_F(RomBuilderTest, FullCardStopsAtThatImageAndKeepsEarlierOnes) {
   TickOnly({Check::romMPCFChk, Check::romSCCFChk, Check::romSCSDChk});
-  fs.SetFreeSpaceBelow("E:\\", 323136 + 1000);
+  fs.Mount("E:\\", 1, 323136 + 1000);
   const std::string text = ErrorOf([&] { CreateROMImages(ctx); });
   EXPECT_NE(text.find("E:\\Skylarch_SCCF_SuperCard_CF.nds"), std::string::npos) << text;
   EXPECT_EQ(fs.Get("E:\\_BOOT_MP.nds"), StandinEntry("_BOOT_MP.nds"));
@@ -238,7 +238,7 @@ TEST_F(RomBuilderTest, WriteProtectedCardFailsAtTheFirstRow) {
 }
 
 TEST_F(RomBuilderTest, EmptyTargetRootIsRefused) {
-  ctx.targetRoot.clear();
+  root.clear();
   TickOnly({Check::romMPCFChk});
   const std::string text = ErrorOf([&] { CreateROMImages(ctx); });
   EXPECT_NE(text.find("\"_BOOT_MP.nds\""), std::string::npos) << text;

@@ -293,7 +293,7 @@ TEST_F(SetupTest, OpenGlobalIniUntickedInTheDialogStartsNothingAndIsStored) {
 // the user's bytes, which its .bak already holds.
 TEST_F(SetupTest, FailedStepLeavesTheProgramRunningAndSetupAgainKeepsTheUsersBackups) {
   fs.PutFile("E:\\Skylarch\\global.ini", "the user's own");
-  fs.SetFreeSpace(700'000);  // the card fills up part way through the ROM images
+  fs.Mount("E:\\", 1, 700'000);  // the card fills up part way through the ROM images
   EXPECT_THROW(seq.SetupBtnClick(), Error);
   EXPECT_FALSE(ui.EndRequested());
   EXPECT_TRUE(windows.Only("completion dialog").empty());
@@ -301,7 +301,7 @@ TEST_F(SetupTest, FailedStepLeavesTheProgramRunningAndSetupAgainKeepsTheUsersBac
   const auto firstRun = LogLines();
   EXPECT_EQ(fs.Text("E:\\Skylarch\\global.ini.bak"), "the user's own");
 
-  fs.SetFreeSpace(100'000'000);
+  fs.Mount("E:\\", 1, 100'000'000);
   seq.SetupBtnClick();
   const auto log = LogLines();
   ASSERT_GT(log.size(), firstRun.size());

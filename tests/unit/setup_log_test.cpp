@@ -40,21 +40,24 @@ TEST_F(SetupLogTest, LeftOverLogIsAppendedTo) {
   EXPECT_EQ(fs.Text(path), "old\r\nnew\r\n");
 }
 
-TEST_F(SetupLogTest, FailureRaisesAndKeepsTheCaption) {
+// The file system's own error, naming the log; the caption keeps the last line on disk.
+TEST_F(SetupLogTest, FailureRaisesTheFileSystemsErrorAndKeepsTheCaption) {
   fs.PutFolder("C:\\Tools\\");
   log.WriteLog("first");
+  fs.Mount("C:\\Tools\\", 1, 10);  // "first" and CR LF, and 3 bytes more
+  const auto second = [&]() -> std::string {
+    try {
+      log.WriteLog("second");
+    } catch (const Error& e) {
+      return e.what();
+    }
+    return "no error";
+  };
+  EXPECT_EQ(second(), WriteError(path, "There is not enough space on the disk.").what());
   fs.SetFault(path, fake::Fault::WriteProtect);
-  EXPECT_THROW(log.WriteLog("second"), Error);
+  EXPECT_EQ(second(), OpenError(path, "The media is write protected.").what());
   EXPECT_EQ(caption.caption, "first");
   EXPECT_EQ(fs.Text(path), "first\r\n");
-}
-
-TEST_F(SetupLogTest, FullMediumRaisesAndKeepsTheCaption) {
-  fs.PutFolder("C:\\Tools\\");
-  log.WriteLog("first");
-  fs.SetFreeSpace(3);
-  EXPECT_THROW(log.WriteLog("second"), Error);
-  EXPECT_EQ(caption.caption, "first");
 }
 
 }  // namespace
