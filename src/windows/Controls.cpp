@@ -40,7 +40,8 @@ DWORD StyleOf(const ControlDef& c, const wchar_t*& cls) {
   switch (c.kind) {
     case Kind::Label:
       cls = L"STATIC";
-      return style | SS_LEFT | SS_NOPREFIX | (c.handler ? SS_NOTIFY : 0);
+      static_assert(kNotify == SS_NOTIFY);
+      return style | SS_LEFT | SS_NOPREFIX | (c.flags & kNotify);
     case Kind::GroupBox:
       return style | BS_GROUPBOX;
     case Kind::CheckBox:

@@ -23,12 +23,9 @@ enum Flag : unsigned {
   kClosesCancel = 1u << 5,  // ends the modal run with Cancel
   kGlyphOk = 1u << 6,
   kGlyphCancel = 1u << 7,
-  kTerminalFont = 1u << 8,
+  kNotify = 1u << 8,  // a label that reports its clicks; SS_NOTIFY's bit
+  kTerminalFont = 1u << 9,
 };
-
-class Window;
-// Receives the control's notification code (BN_CLICKED, STN_DBLCLK, ...).
-using Handler = void (*)(Window& window, unsigned code);
 
 // Table ids below kFirstLocalId are the core's controls (Ctl); a window numbers its own from
 // there on.
@@ -58,7 +55,6 @@ struct ControlDef {
   Rect96 rect;
   int tab;  // tab order among siblings, -1 for none
   unsigned flags;
-  Handler handler;
   std::string_view caption;
 };
 

@@ -14,9 +14,9 @@ using enum Kind;
 // clang-format off
 constexpr ControlDef kLoadingControls[] = {
     {Label1, Label, -1, {0, 0, 0, 0}, -1, 0,
-     nullptr, "Loading resource data"},
+     "Loading resource data"},
     {ProgressBar1, Progress, -1, {0, 16, 353, 15}, -1, 0,
-     nullptr, ""},
+     ""},
 };
 // clang-format on
 

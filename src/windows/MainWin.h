@@ -12,11 +12,9 @@ class TMain : public Window {
  public:
   TMain(App& app, Sequences& sequences);
 
-  static void SetupBtnClick(Window& window, unsigned code);
-  static void CancelBtnClick(Window& window, unsigned code);
-
  protected:
   void OnCreate() override;
+  void OnCommand(int id, unsigned code) override;
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:

@@ -15,17 +15,17 @@ using enum Kind;
 // clang-format off
 constexpr ControlDef kSelDrvControls[] = {
     {Id(Ctl::Label1), Label, -1, {8, 8, 0, 0}, -1, 0,
-     nullptr, "Select setup target drive.|セットアップ対象ドライブを選択してください。"},
+     "Select setup target drive.|セットアップ対象ドライブを選択してください。"},
     {TargetDriveLst, DropList, -1, {8, 32, 225, 21}, 0, kTerminalFont,
-     nullptr, ""},
+     ""},
     {BitBtn1, Button, -1, {79, 64, 73, 25}, 1, kDefault | kClosesOk | kGlyphOk,
-     nullptr, "OK"},
+     "OK"},
     {BitBtn2, Button, -1, {159, 64, 73, 25}, 2, kCancel | kClosesCancel | kGlyphCancel,
-     nullptr, "Cancel"},
+     "Cancel"},
     {Id(Ctl::ExtractBtn), Button, -1, {8, 120, 217, 25}, 3, 0,
-     &TSelDrv::ExtractBtnClick, "extract all files to...|全ての内部ファイルを展開する"},
+     "extract all files to...|全ての内部ファイルを展開する"},
     {Id(Ctl::ToolChk), CheckBox, -1, {8, 96, 225, 17}, 4, 0,
-     &TSelDrv::ToolChkClick, "tool for developers.|開発者向けツール"},
+     "tool for developers.|開発者向けツール"},
 };
 // clang-format on
 
@@ -65,12 +65,14 @@ DriveAnswer TSelDrv::Ask(const DriveList& drives) {
   return answer;
 }
 
-void TSelDrv::ToolChkClick(Window& window, unsigned code) {
-  if (code == BN_CLICKED) static_cast<TSelDrv&>(window).ToolChkClick();
-}
-
-void TSelDrv::ExtractBtnClick(Window& window, unsigned code) {
-  if (code == BN_CLICKED) static_cast<TSelDrv&>(window).ExtractBtnClick();
+void TSelDrv::OnCommand(int id, unsigned code) {
+  if (code != BN_CLICKED) return;
+  switch (id) {
+    case Id(Ctl::ToolChk):
+      return ToolChkClick();
+    case Id(Ctl::ExtractBtn):
+      return ExtractBtnClick();
+  }
 }
 
 void TSelDrv::ToolChkClick() {

@@ -17,11 +17,9 @@ class TSelDrv : public Window {
   // Runs the dialog over the drive lines, the given one selected.
   DriveAnswer Ask(const DriveList& drives);
 
-  static void ToolChkClick(Window& window, unsigned code);
-  static void ExtractBtnClick(Window& window, unsigned code);
-
  protected:
   void OnCreate() override;
+  void OnCommand(int id, unsigned code) override;
 
  private:
   void ToolChkClick();

@@ -19,21 +19,21 @@ using enum Kind;
 // clang-format off
 constexpr ControlDef kSelMLControls[] = {
     {Label2, Label, -1, {8, 8, 0, 0}, -1, 0,
-     nullptr, "Please select the language for setup."},
+     "Please select the language for setup."},
     {Label1, Label, -1, {8, 24, 0, 0}, -1, 0,
-     nullptr, "使用する言語を選択してください。"},
+     "使用する言語を選択してください。"},
     {ENRadioBtn, Radio, -1, {16, 48, 129, 17}, 0, kChecked,
-     nullptr, "English / 英語"},
+     "English / 英語"},
     {JPRadioBtn, Radio, -1, {16, 72, 129, 17}, 1, 0,
-     nullptr, "Japanese / 日本語"},
+     "Japanese / 日本語"},
     {SaveChk, CheckBox, -1, {8, 104, 297, 17}, 2, 0,
-     nullptr, "The language setting is saved to Setup.ini."},
-    {Label3, Label, -1, {28, 124, 0, 0}, -1, 0,
-     &TSelML::Label3Click, "言語設定をSetup.iniに保存する。"},
+     "The language setting is saved to Setup.ini."},
+    {Label3, Label, -1, {28, 124, 0, 0}, -1, kNotify,
+     "言語設定をSetup.iniに保存する。"},
     {BitBtn1, Button, -1, {128, 144, 83, 25}, 3, kDefault | kClosesOk | kGlyphOk,
-     nullptr, "OK"},
+     "OK"},
     {BitBtn2, Button, -1, {224, 144, 83, 25}, 4, kCancel | kClosesCancel | kGlyphCancel,
-     nullptr, "キャンセル"},
+     "キャンセル"},
 };
 // clang-format on
 
@@ -48,11 +48,13 @@ std::optional<LanguageAnswer> TSelML::Ask() {
   return LanguageAnswer{Checked(ENRadioBtn), Checked(JPRadioBtn), Checked(SaveChk)};
 }
 
-void TSelML::Label3Click(Window& window, unsigned code) {
+void TSelML::OnCommand(int id, unsigned code) {
   // The second click of a double click arrives as STN_DBLCLK and toggles too.
-  if (code == STN_CLICKED || code == STN_DBLCLK) {
-    window.SetChecked(SaveChk, !window.Checked(SaveChk));
-  }
+  if (id == Label3 && (code == STN_CLICKED || code == STN_DBLCLK)) Label3Click();
+}
+
+void TSelML::Label3Click() {
+  SetChecked(SaveChk, !Checked(SaveChk));
 }
 
 }  // namespace setup::win

@@ -17,7 +17,11 @@ class TSelML : public Window {
   // The radio buttons and SaveChk as OK left them; nullopt for Cancel.
   std::optional<LanguageAnswer> Ask();
 
-  static void Label3Click(Window& window, unsigned code);
+ protected:
+  void OnCommand(int id, unsigned code) override;
+
+ private:
+  void Label3Click();
 };
 
 }  // namespace setup::win

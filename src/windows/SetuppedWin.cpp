@@ -10,11 +10,11 @@ using enum Kind;
 // clang-format off
 constexpr ControlDef kSetuppedControls[] = {
     {Id(Ctl::Msg1Lbl), Label, -1, {8, 8, 0, 0}, -1, 0,
-     nullptr, "The setup was completed.|セットアップが完了しました。"},
+     "The setup was completed.|セットアップが完了しました。"},
     {Id(Ctl::OpenGlobalINIChk), CheckBox, -1, {8, 37, 241, 17}, 1, 0,
-     nullptr, "After closed, \"shell/global.ini\" is opened.|終了後に\"shell/global.ini\"を開く"},
+     "After closed, \"shell/global.ini\" is opened.|終了後に\"shell/global.ini\"を開く"},
     {BitBtn1, Button, -1, {256, 32, 67, 25}, 0, kDefault | kClosesOk | kGlyphOk,
-     nullptr, "OK"},
+     "OK"},
 };
 // clang-format on
 

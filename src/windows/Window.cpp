@@ -158,7 +158,7 @@ void Window::Command(int item, unsigned code) {
   const int row = item - kFirstItemId;
   if (row < 0 || row >= static_cast<int>(rows.size())) return;
   const ControlDef& c = rows[row];
-  if (c.handler) app_.Guard([&] { c.handler(*this, code); });
+  app_.Guard([&] { OnCommand(c.id, code); });
   if (code == BN_CLICKED && c.kind == Kind::Button) {
     if (c.flags & kClosesOk) EndModal(true);
     if (c.flags & kClosesCancel) EndModal(false);

@@ -1,6 +1,6 @@
 // The window base: a top-level window whose controls come from a table (Controls.h), scaled
-// as a whole by the DPI of its monitor; WM_COMMAND goes to the handler named in the control's
-// row, and one modal run (Modal.cpp) serves every dialog.
+// as a whole by the DPI of its monitor; WM_COMMAND goes to the window's OnCommand by the
+// control's table id, and one modal run (Modal.cpp) serves every dialog.
 #pragma once
 
 #include "windows/App.h"
@@ -57,6 +57,8 @@ class Window {
 
  protected:
   virtual void OnCreate() {}
+  // A control's notification (BN_CLICKED, STN_DBLCLK, ...), by its table id; runs guarded.
+  virtual void OnCommand(int /*id*/, unsigned /*code*/) {}
   // Messages the derived window handles itself; false passes them on.
   virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 

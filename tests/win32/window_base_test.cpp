@@ -17,30 +17,15 @@ constexpr int kBoxA = kFirstLocalId, kBoxB = kFirstLocalId + 1, kGroup = kFirstL
 int okClicks = 0, cancelClicks = 0;
 bool endInHandler = false;
 
-void OnOk(Window& window, unsigned) {
-  ++okClicks;
-  if (endInHandler) window.app().RequestEnd();
-}
-void OnCancel(Window&, unsigned) {
-  ++cancelClicks;
-}
-
 // Rows out of tab order on purpose; the group box's members follow it, in their own order.
 constexpr ControlDef kRows[] = {
-    {kCancelId,
-     Kind::Button,
-     -1,
-     {120, 100, 80, 25},
-     4,
-     kCancel | kClosesCancel,
-     OnCancel,
-     "Cancel"},
-    {kBoxA, Kind::CheckBox, -1, {8, 8, 100, 17}, 2, 0, nullptr, "A"},
-    {kInner2, Kind::CheckBox, kGroup, {8, 40, 100, 17}, 1, 0, nullptr, "Inner 2"},
-    {kGroup, Kind::GroupBox, -1, {8, 30, 200, 65}, 1, 0, nullptr, "Group"},
-    {kOk, Kind::Button, -1, {30, 100, 80, 25}, 0, kDefault | kClosesOk, OnOk, "OK"},
-    {kBoxB, Kind::CheckBox, -1, {110, 8, 100, 17}, 3, 0, nullptr, "B"},
-    {kInner1, Kind::CheckBox, kGroup, {8, 16, 100, 17}, 0, 0, nullptr, "Inner 1"},
+    {kCancelId, Kind::Button, -1, {120, 100, 80, 25}, 4, kCancel | kClosesCancel, "Cancel"},
+    {kBoxA, Kind::CheckBox, -1, {8, 8, 100, 17}, 2, 0, "A"},
+    {kInner2, Kind::CheckBox, kGroup, {8, 40, 100, 17}, 1, 0, "Inner 2"},
+    {kGroup, Kind::GroupBox, -1, {8, 30, 200, 65}, 1, 0, "Group"},
+    {kOk, Kind::Button, -1, {30, 100, 80, 25}, 0, kDefault | kClosesOk, "OK"},
+    {kBoxB, Kind::CheckBox, -1, {110, 8, 100, 17}, 3, 0, "B"},
+    {kInner1, Kind::CheckBox, kGroup, {8, 16, 100, 17}, 0, 0, "Inner 1"},
 };
 
 constexpr WindowDef kDef{L"TWindowBaseTest", "Base", Frame::Dialog, 210, 130, kRows};
@@ -57,6 +42,13 @@ class Scripted : public Window {
   void Play() { PostMessageW(Handle(), WM_APP, 0, 0); }
 
  protected:
+  void OnCommand(int id, unsigned) override {
+    if (id == kOk) {
+      ++okClicks;
+      if (endInHandler) app().RequestEnd();
+    }
+    if (id == kCancelId) ++cancelClicks;
+  }
   bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) override {
     if (msg != WM_APP) return false;
     focus.push_back(ToUtf8(TextOf(GetFocus())));
